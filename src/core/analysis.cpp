@@ -1,0 +1,40 @@
+#include "core/analysis.hpp"
+
+#include "log/extract_messages.hpp"
+#include "tally/rank_users.hpp"
+#include "tally/tally_users.hpp"
+#include "tally/write_report.hpp"
+
+namespace zunkaro {
+
+LineKind Analysis::ClassifyLine(std::string_view line) noexcept {
+  return zunkaro::ClassifyLine(line);
+}
+
+std::int32_t Analysis::CountChars(std::string_view text) noexcept {
+  return zunkaro::CountChars(text);
+}
+
+void Analysis::ExtractMessages(const std::filesystem::path& path) {
+  MessageCount = 0;
+  MessageCount = zunkaro::ExtractMessages(path, Messages);
+}
+
+void Analysis::TallyUsers() { zunkaro::TallyUsers(*this); }
+
+void Analysis::RankUsers() { zunkaro::RankUsers(*this); }
+
+void Analysis::WriteReport(LineList& lines) const { zunkaro::WriteReport(*this, lines); }
+
+Outcome Analysis::Analyse(const std::filesystem::path& path, LineList& lines) {
+  ExtractMessages(path);
+  TallyUsers();
+  if (MessageCount == 0) {
+    return Outcome::kNoMessages;
+  }
+  RankUsers();
+  WriteReport(lines);
+  return Outcome::kReport;
+}
+
+}  // namespace zunkaro

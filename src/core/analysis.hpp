@@ -1,0 +1,40 @@
+// One analysis of a forum log, from the file to the report: the state the
+// window and the command own, and the steps they run over it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "log/line_analysis.hpp"
+#include "tally/analysis_state.hpp"
+#include "tally/line_list.hpp"
+
+namespace zunkaro {
+
+enum class Outcome : std::uint8_t {
+  kReport,      // the report was written
+  kNoMessages,  // the log holds no message: "Cannot find messages.", no report
+};
+
+// The one message of the analysis's own.
+inline constexpr std::string_view kNoMessagesText = "Cannot find messages.";
+
+class Analysis : public AnalysisState {
+ public:
+  [[nodiscard]] static LineKind ClassifyLine(std::string_view line) noexcept;
+  [[nodiscard]] static std::int32_t CountChars(std::string_view text) noexcept;
+
+  // Reads the log into Messages and sets MessageCount. Throws LogError; on
+  // an error MessageCount is 0, so nothing of a half-read log is tallied.
+  void ExtractMessages(const std::filesystem::path& path);
+  void TallyUsers();
+  void RankUsers();
+  void WriteReport(LineList& lines) const;
+
+  // The whole road of one log: extract, tally, and, when the log holds
+  // messages, rank and append the report to `lines`.
+  [[nodiscard]] Outcome Analyse(const std::filesystem::path& path, LineList& lines);
+};
+
+}  // namespace zunkaro

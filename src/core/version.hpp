@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace zunkaro {
+
+// "Zunkaro Version 0.30β2", in Shift-JIS as the window shows it.
+inline constexpr std::string_view kVersionLineShiftJis = "Zunkaro Version 0.30\x83\xc0" "2";
+// The same version for a UTF-8 terminal.
+inline constexpr std::string_view kVersionUtf8 = "0.30\xce\xb2" "2";
+
+}  // namespace zunkaro

@@ -1,0 +1,143 @@
+#include "log/extract_messages.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "log/line_analysis.hpp"
+#include "log/log_error.hpp"
+#include "log/log_reader.hpp"
+
+namespace zunkaro {
+namespace {
+
+// "発言者削除": a title that begins so was deleted by its poster.
+constexpr std::string_view kPosterDeletedMark = "\x94\xad\x8c\xbe\x8e\xd2\x8d\xed\x8f\x9c";
+
+// The date line's five two-byte fields, by column.
+constexpr std::size_t kDateFieldWidth = 2;
+constexpr std::size_t kYearColumn = 7;
+constexpr std::size_t kMonthColumn = 10;
+constexpr std::size_t kDayColumn = 13;
+constexpr std::size_t kHourColumn = 16;
+constexpr std::size_t kMinuteColumn = 19;
+
+[[nodiscard]] constexpr bool IsSpace(char c) noexcept {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// A field of `width` bytes from `column`, cut short by the end of the line,
+// converted as a C decimal conversion does: leading white space, one
+// optional sign, digits up to the first other byte; no digits give 0.
+[[nodiscard]] constexpr int FieldNumber(std::string_view line, std::size_t column,
+                                        std::size_t width) noexcept {
+  if (column >= line.size()) {
+    return 0;
+  }
+  const std::string_view field = line.substr(column, width);
+  std::size_t i = 0;
+  while (i < field.size() && IsSpace(field[i])) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+    negative = field[i] == '-';
+    ++i;
+  }
+  int value = 0;
+  while (i < field.size() && field[i] >= '0' && field[i] <= '9') {
+    value = value * 10 + (field[i] - '0');
+    ++i;
+  }
+  return negative ? -value : value;
+}
+
+[[nodiscard]] std::int8_t DateField(std::string_view line, std::size_t column) noexcept {
+  // Two bytes convert to -9..99, which an 8-bit field holds.
+  return static_cast<std::int8_t>(FieldNumber(line, column, kDateFieldWidth));
+}
+
+[[nodiscard]] MessageRecord& FreshRecord(MessageTable& messages, std::size_t slot) {
+  auto& record = messages[slot];
+  if (record) {
+    *record = MessageRecord{};
+  } else {
+    record = std::make_unique<MessageRecord>();
+  }
+  return *record;
+}
+
+// Fills a new record from its header line; the date comes later.
+void ReadHeader(std::string_view line, const HeaderLayout& layout, MessageRecord& record) {
+  record.Number = FieldNumber(line, 0, layout.NumberWidth);
+  std::memcpy(record.UserId.data(), line.data() + layout.UserIdColumn, kUserIdBytes);
+  std::memcpy(record.Handle.data(), line.data() + layout.HandleColumn, kHandleBytes);
+  const std::string_view title = line.substr(layout.TitleColumn);
+  if (View(record.UserId) == kSysopUserId) {
+    // Deleted by the SYSOP: the title is not counted, and this mark replaces
+    // the poster's.
+    record.Flags = mfSysopDeleted;
+    record.CharCount = 0;
+  } else {
+    record.Flags = title.starts_with(kPosterDeletedMark) ? mfPosterDeleted : mfNone;
+    record.CharCount = CountChars(title);
+  }
+}
+
+void ReadDate(std::string_view line, MessageRecord& record) noexcept {
+  record.Year = DateField(line, kYearColumn);
+  record.Month = DateField(line, kMonthColumn);
+  record.Day = DateField(line, kDayColumn);
+  record.Hour = DateField(line, kHourColumn);
+  record.Minute = DateField(line, kMinuteColumn);
+}
+
+}  // namespace
+
+std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
+  Line line;
+  std::size_t next = 0;            // the slot of the next message
+  MessageRecord* open = nullptr;   // the open message, if any
+  while (reader.ReadLine(line)) {
+    const std::string_view text = line.Text();
+    const LineKind kind = ClassifyLine(text);
+    switch (kind) {
+      case LineKind::lkBody:
+        // Text of the open message; outside a message it is dropped.
+        if (open != nullptr) {
+          open->CharCount += CountChars(text);
+        }
+        break;
+      case LineKind::lkSeparator:
+        // Closes the open message; a separator outside one changes nothing.
+        open = nullptr;
+        break;
+      case LineKind::lkShortHeader:
+      case LineKind::lkLongHeader: {
+        // Closes the open message and opens the next, whose date line follows.
+        if (next == messages.size()) {
+          throw LogError(reader.path(), "more than " + std::to_string(kTableSlots) +
+                                            " messages; a log may hold at most " +
+                                            std::to_string(kTableSlots));
+        }
+        MessageRecord& record = FreshRecord(messages, next++);
+        ReadHeader(text, kind == LineKind::lkShortHeader ? kShortHeaderLayout : kLongHeaderLayout,
+                   record);
+        // The line after a header is its date line, whatever it holds; a
+        // header at the end of the file keeps a date of zeros.
+        if (reader.ReadLine(line)) {
+          ReadDate(line.Text(), record);
+        }
+        open = &record;
+        break;
+      }
+    }
+  }
+  return static_cast<std::int32_t>(next);
+}
+
+std::int32_t ExtractMessages(const std::filesystem::path& path, MessageTable& messages) {
+  LogReader reader(path);
+  return ExtractMessages(reader, messages);
+}
+
+}  // namespace zunkaro

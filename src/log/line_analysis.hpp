@@ -1,0 +1,54 @@
+// Line analysis: what a line of a forum log is, and how many visible
+// characters a Shift-JIS text holds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace zunkaro {
+
+// What a line is, by the fixed pattern its first bytes match. The non-zero
+// values are the positions of the patterns in the order they are tried.
+enum class LineKind : std::uint8_t {
+  lkBody = 0,         // no pattern matches: a body line, or any other line
+  lkShortHeader = 1,  // a header with message numbers of 3 digits
+  lkLongHeader = 2,   // a header with message numbers of 5 digits
+  lkSeparator = 3,    // space, backspace, line feed: closes a message
+};
+
+// The patterns, tried in this order. In a pattern "9" is a digit, "Z" an
+// upper-case letter or "*", "X" a digit or "*", "*" any byte; every other
+// byte stands for itself.
+inline constexpr std::string_view ShortHeaderPattern =
+    "999/999   ZZZXXXXX  ****************  ";
+inline constexpr std::string_view LongHeaderPattern =
+    "99999/99999 ZZZXXXXX  **************** ";
+inline constexpr std::string_view SeparatorPattern = " \b\n";
+
+// Where the fields of the two header forms stand (0-based byte columns).
+struct HeaderLayout {
+  std::size_t NumberWidth;   // the message number: 3 or 5 digits from column 0
+  std::size_t UserIdColumn;  // 8 bytes
+  std::size_t HandleColumn;  // 16 bytes
+  std::size_t TitleColumn;   // the title, to the end of the line
+};
+inline constexpr HeaderLayout kShortHeaderLayout{3, 10, 20, ShortHeaderPattern.size()};
+inline constexpr HeaderLayout kLongHeaderLayout{5, 12, 22, LongHeaderPattern.size()};
+
+inline constexpr std::size_t kUserIdBytes = 8;
+inline constexpr std::size_t kHandleBytes = 16;
+
+// The kind of one line as read. The line ends at its first NUL byte, if it
+// has one, as a C string does; whatever follows a matched pattern is not
+// looked at.
+[[nodiscard]] LineKind ClassifyLine(std::string_view line) noexcept;
+
+// The visible characters of a Shift-JIS text: printable ASCII, half-width
+// katakana and every double-byte character but the full-width space count
+// one each; spaces, control bytes and line feeds count nothing. The text ends
+// at its first NUL byte; at most its first 256 bytes are looked at.
+// Malformed Shift-JIS is counted by the same byte classes, never rejected.
+[[nodiscard]] std::int32_t CountChars(std::string_view text) noexcept;
+
+}  // namespace zunkaro

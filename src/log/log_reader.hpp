@@ -1,0 +1,60 @@
+// Reads a log one line at a time, as a text-mode C stream with a 256-byte
+// line buffer would, but from a large buffer in one sequential pass:
+// - every carriage return is dropped, wherever it stands;
+// - a 0x1A byte ends the file;
+// - a line is the bytes up to and including the next line feed, but never
+//   more than 255 bytes: a longer line arrives as several lines.
+// Memory holds one read buffer and one line, never the whole file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+namespace zunkaro {
+
+// One line as read. Its text ends at the first NUL byte it holds, as a C
+// string would; the bytes after that NUL are read but never seen.
+class Line {
+ public:
+  static constexpr std::size_t kMaxBytes = 255;
+
+  [[nodiscard]] std::string_view Text() const noexcept { return {bytes_.data(), visible_}; }
+
+ private:
+  friend class LogReader;
+  std::array<char, kMaxBytes + 1> bytes_{};
+  std::size_t visible_ = 0;
+};
+
+class LogReader {
+ public:
+  // Opens the log for reading. Throws LogError naming the file when it cannot
+  // be opened, or when it is a directory or a device rather than a file.
+  explicit LogReader(const std::filesystem::path& path);
+  ~LogReader();
+  LogReader(const LogReader&) = delete;
+  LogReader& operator=(const LogReader&) = delete;
+
+  // Reads the next line. Returns false at the end of the log. Throws LogError
+  // when reading fails part-way: a log that was not read to its end never
+  // passes for a whole one.
+  [[nodiscard]] bool ReadLine(Line& line);
+
+  [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
+
+ private:
+  // Fills the buffer from the file; false at the end of the file.
+  [[nodiscard]] bool Refill();
+
+  std::filesystem::path path_;
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace zunkaro

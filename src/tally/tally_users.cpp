@@ -1,0 +1,91 @@
+#include "tally/tally_users.hpp"
+
+#include <cstring>
+#include <vector>
+
+namespace zunkaro {
+namespace {
+
+// An open-addressing index from User-ID to slot of Users: a power of two at
+// least twice the table, so probes stay short.
+constexpr unsigned kIndexBits = 17;
+constexpr std::size_t kIndexSize = std::size_t{1} << kIndexBits;
+static_assert(kIndexSize >= 2 * kTableSlots);
+constexpr std::uint32_t kEmpty = 0;  // entries hold slot + 1
+constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
+
+[[nodiscard]] std::uint64_t Key(const UserIdText& id) noexcept {
+  std::uint64_t key = 0;
+  std::memcpy(&key, id.data(), sizeof key);
+  return key;
+}
+
+[[nodiscard]] std::size_t Home(std::uint64_t key) noexcept {
+  return static_cast<std::size_t>((key * kHashMultiplier) >> (64 - kIndexBits));
+}
+
+}  // namespace
+
+void TallyUsers(AnalysisState& state) {
+  state.LongestMessage = MessageRecord{};
+  state.SysopDeletedCount = 0;
+  state.UserCount = 0;
+  state.PostTotal = 0;
+  state.CharTotal = 0;
+
+  std::vector<std::uint32_t> index(kIndexSize, kEmpty);
+  std::vector<std::uint64_t> keys(kIndexSize);
+
+  for (std::int32_t i = 0; i < state.MessageCount; ++i) {
+    const MessageRecord& m = *state.Messages[static_cast<std::size_t>(i)];
+    if ((m.Flags & mfPosterDeleted) != 0) {
+      // Deleted by its poster: counted nowhere.
+      continue;
+    }
+    if (View(m.UserId) == kSysopUserId) {
+      // Deleted by the SYSOP: a post without characters or user.
+      ++state.SysopDeletedCount;
+      ++state.PostTotal;
+      continue;
+    }
+    const std::uint64_t key = Key(m.UserId);
+    std::size_t probe = Home(key);
+    while (index[probe] != kEmpty && keys[probe] != key) {
+      probe = (probe + 1) & (kIndexSize - 1);
+    }
+    if (index[probe] != kEmpty) {
+      // A known User-ID: its latest handle replaces the old one.
+      UserTally& user = *state.Users[index[probe] - 1];
+      user.Handle = m.Handle;
+      ++user.PostCount;
+      user.CharCount += m.CharCount;
+    } else {
+      // A new User-ID takes the next slot.
+      const auto slot = static_cast<std::size_t>(state.UserCount);
+      auto& user = state.Users[slot];
+      if (!user) {
+        user = std::make_unique<UserTally>();
+      }
+      *user = UserTally{};
+      user->UserId = m.UserId;
+      user->Handle = m.Handle;
+      user->PostCount = 1;
+      user->CharCount = m.CharCount;
+      index[probe] = static_cast<std::uint32_t>(slot + 1);
+      keys[probe] = key;
+      ++state.UserCount;
+    }
+    ++state.PostTotal;
+    state.CharTotal += m.CharCount;
+    if (m.CharCount > state.LongestMessage.CharCount) {
+      state.LongestMessage = m;
+    }
+  }
+
+  for (std::int32_t k = 0; k < state.UserCount; ++k) {
+    UserTally& user = *state.Users[static_cast<std::size_t>(k)];
+    user.AverageChars = user.CharCount / user.PostCount;
+  }
+}
+
+}  // namespace zunkaro

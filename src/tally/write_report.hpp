@@ -1,0 +1,16 @@
+#pragma once
+
+#include "tally/analysis_state.hpp"
+#include "tally/line_list.hpp"
+
+namespace zunkaro {
+
+// Appends the fixed-width Shift-JIS report of a tallied and ranked analysis
+// to `lines`: title, heading, one line per user in slot order with its rank by
+// characters, the SYSOP deletions when there are any, the totals and the
+// longest message. A run without users gets no user lines, and a total
+// average of 0 when nothing was posted. A value wider than its column is
+// printed whole and pushes the rest of its line to the right.
+void WriteReport(const AnalysisState& state, LineList& lines);
+
+}  // namespace zunkaro

@@ -1,0 +1,95 @@
+#include "log/line_analysis.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/case_name.hpp"
+#include "support/log_builder.hpp"
+
+namespace zunkaro {
+namespace {
+
+using testing::Sjis;
+
+struct ClassifyCase {
+  const char* Name;
+  std::string Line;
+  LineKind Kind;
+};
+
+// The short header of the worked example, with its 16-byte handle and title.
+std::string ShortHeader(std::string_view userId = "ABC00001", std::string_view title = "はじめまして\n") {
+  std::string handle = Sjis("テスト");
+  handle.resize(16, ' ');
+  return "012/015   " + std::string(userId) + "  " + handle + "  " + Sjis(title);
+}
+
+std::string LongHeader(std::string_view userId = "ABC00001") {
+  std::string handle = Sjis("テスト");
+  handle.resize(16, ' ');
+  return "01234/01240 " + std::string(userId) + "  " + handle + " " + Sjis("発言者削除\n");
+}
+
+class ClassifyLineTest : public ::testing::TestWithParam<ClassifyCase> {};
+
+TEST_P(ClassifyLineTest, GivesKind) {
+  EXPECT_EQ(ClassifyLine(GetParam().Line), GetParam().Kind) << testing::Utf8(GetParam().Line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ClassifyLineTest,
+    ::testing::Values(
+        ClassifyCase{"ShortHeader", ShortHeader(), LineKind::lkShortHeader},
+        ClassifyCase{"LongHeader", LongHeader(), LineKind::lkLongHeader},
+        ClassifyCase{"SysopIdStillMatches", ShortHeader("********"), LineKind::lkShortHeader},
+        ClassifyCase{"PartlyStarredId", LongHeader("ABC*****"), LineKind::lkLongHeader},
+        ClassifyCase{"LowerCaseId", ShortHeader("abc00001"), LineKind::lkBody},
+        ClassifyCase{"LetterWhereDigit", ShortHeader("ABC0000A"), LineKind::lkBody},
+        ClassifyCase{"StarInNumber", "0*2" + ShortHeader().substr(3), LineKind::lkBody},
+        ClassifyCase{"NoTitleExactly38", ShortHeader("ABC00001", "").substr(0, 38),
+                     LineKind::lkShortHeader},
+        ClassifyCase{"HeaderOf38AndLineFeed", ShortHeader("ABC00001", "\n"),
+                     LineKind::lkShortHeader},
+        ClassifyCase{"ShortHandleEndsEarly", "012/015   ABC00001  Taro\n", LineKind::lkBody},
+        ClassifyCase{"NulInsideHandle", ShortHeader().replace(25, 1, 1, '\0'), LineKind::lkBody},
+        ClassifyCase{"Separator", " \b\n", LineKind::lkSeparator},
+        ClassifyCase{"SeparatorWithoutLineFeed", " \b", LineKind::lkBody},
+        ClassifyCase{"SeparatorWithText", " \bmore\n", LineKind::lkBody},
+        ClassifyCase{"Empty", "", LineKind::lkBody},
+        ClassifyCase{"Japanese", Sjis("こんにちは。\n"), LineKind::lkBody}),
+    testing::CaseName{});
+
+struct CountCase {
+  const char* Name;
+  std::string Text;
+  std::int32_t Count;
+};
+
+class CountCharsTest : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(CountCharsTest, Counts) {
+  EXPECT_EQ(CountChars(GetParam().Text), GetParam().Count) << testing::Utf8(GetParam().Text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CountCharsTest,
+    ::testing::Values(
+        CountCase{"Ascii", "Hello, world\n", 11},
+        CountCase{"FullWidthSpaceIsInvisible", Sjis("こんにちは　ＯＫ\n"), 7},
+        CountCase{"HalfWidthKatakana", Sjis("ｱｲｳ ｴｵ\n"), 5},
+        CountCase{"Kana", Sjis("はじめまして\n"), 6},
+        CountCase{"PosterDeleted", Sjis("発言者削除\n"), 5},
+        CountCase{"Empty", "", 0},
+        CountCase{"OnlyBlanks", Sjis(" \t　　 \n"), 0},
+        CountCase{"LoneLeadAtEnd", "ab\x82", 3},
+        CountCase{"LeadTakesLineFeed", "a\x82\n", 2},
+        CountCase{"LeadTakesAnySecondByte", "\x88\x41" "B", 2},
+        CountCase{"NoShiftJisLeadsCountToo", "\x7f\x41\x80\x41\xa0\x41\xfd\x41\xff\x41", 5},
+        CountCase{"StopsAtNul", std::string("ab\0cd", 5), 2},
+        CountCase{"LeadBeforeNulEnds", std::string("a\x82\0cd", 5), 2},
+        CountCase{"OnlyFirst256Bytes", std::string(300, 'x'), 256}),
+    testing::CaseName{});
+
+}  // namespace
+}  // namespace zunkaro
