@@ -94,6 +94,7 @@ struct Kept {
 
 struct LogCase {
   const char* Name;
+  friend void PrintTo(const LogCase& c, std::ostream* os) { *os << c.Name; }
   std::string Bytes;
   std::vector<Kept> Messages;
 };
@@ -162,6 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct DateCase {
   const char* Name;
+  friend void PrintTo(const DateCase& c, std::ostream* os) { *os << c.Name; }
   std::string DateLine;
   std::vector<int> Fields;  // year, month, day, hour, minute
 };
@@ -215,6 +217,7 @@ TEST(ExtractMessagesTest, HoldsExactlyAFullTable) {
 
 struct OpenFailure {
   const char* Name;
+  friend void PrintTo(const OpenFailure& c, std::ostream* os) { *os << c.Name; }
   std::function<std::filesystem::path(const TempFile&)> Path;
   const char* Reason;
 };

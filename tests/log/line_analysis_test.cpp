@@ -14,6 +14,7 @@ using testing::Sjis;
 
 struct ClassifyCase {
   const char* Name;
+  friend void PrintTo(const ClassifyCase& c, std::ostream* os) { *os << c.Name; }
   std::string Line;
   LineKind Kind;
 };
@@ -62,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct CountCase {
   const char* Name;
+  friend void PrintTo(const CountCase& c, std::ostream* os) { *os << c.Name; }
   std::string Text;
   std::int32_t Count;
 };

@@ -1,0 +1,171 @@
+#include "cli/report_command.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/case_name.hpp"
+#include "support/log_builder.hpp"
+
+namespace zunkaro {
+namespace {
+
+using ::testing::HasSubstr;
+using testing::ReadFileBytes;
+using testing::TempFile;
+
+struct Result {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Drain(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  std::fclose(file);
+  return text;
+}
+
+Result RunCommand(const std::vector<std::string>& args) {
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = RunReportCommand(argv, out, err);
+  return {status, Drain(out), Drain(err)};
+}
+
+const std::string kWorked = ZUNKARO_FIXTURES "/worked-example.log";
+const std::string kSample = ZUNKARO_SAMPLES "/sample.log";
+
+std::string WorkedReportUtf8() {
+  std::string sjis = ReadFileBytes(ZUNKARO_FIXTURES "/worked-example.report.txt");
+  std::string utf8;
+  for (std::size_t start = 0; start < sjis.size();) {
+    const std::size_t end = sjis.find("\r\n", start);
+    utf8 += testing::Utf8(sjis.substr(start, end - start)) + "\n";
+    start = end + 2;
+  }
+  return utf8;
+}
+
+TEST(ReportCommandTest, PrintsUtf8ReportForATerminal) {
+  const Result r = RunCommand({kWorked});
+  EXPECT_EQ(r.Status, kExitReport);
+  EXPECT_EQ(r.Out, WorkedReportUtf8());
+  EXPECT_EQ(r.Err, "");
+}
+
+TEST(ReportCommandTest, ShiftJisIsTheSavedReportFile) {
+  const Result r = RunCommand({"--sjis", kWorked});
+  EXPECT_EQ(r.Status, kExitReport);
+  EXPECT_EQ(r.Out, ReadFileBytes(ZUNKARO_FIXTURES "/worked-example.report.txt"));
+}
+
+TEST(ReportCommandTest, SeveralLogsInOrderEachHeaded) {
+  const Result r = RunCommand({kWorked, kSample, kWorked});
+  EXPECT_EQ(r.Status, kExitReport);
+  const std::string sample = RunCommand({kSample}).Out;
+  EXPECT_EQ(r.Out, "==> " + kWorked + " <==\n" + WorkedReportUtf8() + "\n==> " + kSample +
+                       " <==\n" + sample + "\n==> " + kWorked + " <==\n" + WorkedReportUtf8());
+}
+
+TEST(ReportCommandTest, LogWithoutMessages) {
+  const TempFile empty("");
+  Result r = RunCommand({empty.path().string()});
+  EXPECT_EQ(r.Status, kExitNoMessages);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err, "Cannot find messages.\n");
+
+  // Among several, the message names the log and the others still report.
+  r = RunCommand({empty.path().string(), kWorked});
+  EXPECT_EQ(r.Status, kExitNoMessages);
+  EXPECT_EQ(r.Out, "==> " + kWorked + " <==\n" + WorkedReportUtf8());
+  EXPECT_EQ(r.Err, "zunkaro-report: " + empty.path().string() + ": Cannot find messages.\n");
+}
+
+TEST(ReportCommandTest, UnreadableLogNamesFileAndReason) {
+  const TempFile file("");
+  const std::string missing = (file.dir() / "missing.log").string();
+  struct Case {
+    std::string Path;
+    std::string Reason;
+  };
+  for (const Case& c : {Case{missing, "No such file or directory"},
+                        Case{file.dir().string(), "Is a directory"},
+                        Case{"", "No such file or directory"}}) {
+    const Result r = RunCommand({c.Path, kWorked});
+    EXPECT_EQ(r.Status, kExitFailure) << c.Path;
+    EXPECT_EQ(r.Err, "zunkaro-report: " + c.Path + ": " + c.Reason + "\n");
+    // Nothing of the failed log; the good one still reports.
+    EXPECT_EQ(r.Out, "==> " + kWorked + " <==\n" + WorkedReportUtf8());
+  }
+}
+
+struct UsageCase {
+  const char* Name;
+  friend void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.Name; }
+  std::vector<std::string> Args;
+  int Status;
+  const char* Out;  // a part of standard output
+  const char* Err;  // a part of standard error
+};
+
+class UsageTest : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageTest, Answers) {
+  const Result r = RunCommand(GetParam().Args);
+  EXPECT_EQ(r.Status, GetParam().Status);
+  EXPECT_THAT(r.Out, HasSubstr(GetParam().Out));
+  EXPECT_THAT(r.Err, HasSubstr(GetParam().Err));
+  if (GetParam().Status == kExitFailure) {
+    EXPECT_EQ(r.Out, "");
+  }
+  if (GetParam().Status == kExitReport) {
+    EXPECT_EQ(r.Err, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Args, UsageTest,
+    ::testing::Values(
+        UsageCase{"Help", {"--help"}, kExitReport, "Usage: zunkaro-report [--sjis] LOG...", ""},
+        UsageCase{"HelpWinsOverLogs", {"missing.log", "-h"}, kExitReport, "Usage:", ""},
+        UsageCase{"Version", {"--version"}, kExitReport, "zunkaro-report (Zunkaro) 0.30β2\n", ""},
+        UsageCase{"NoLog", {}, kExitFailure, "", "zunkaro-report: no log given\nTry"},
+        UsageCase{"OnlySjis", {"--sjis"}, kExitFailure, "", "no log given"},
+        UsageCase{"UnknownOption", {"--utf16", kWorked}, kExitFailure, "",
+                  "zunkaro-report: unknown option '--utf16'\n"},
+        UsageCase{"DashDashEndsOptions", {"--", "--sjis"}, kExitFailure, "",
+                  "zunkaro-report: --sjis: No such file or directory\n"}),
+    testing::CaseName{});
+
+// The real program, as a shell runs it.
+int RunProgram(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ReportProgramTest, ExitStatusAndFullOutput) {
+  const std::string program = ZUNKARO_REPORT_PROGRAM;
+  EXPECT_EQ(RunProgram(program + " --sjis " + kWorked + " >/dev/null"), kExitReport);
+  EXPECT_EQ(RunProgram(program + " /nonexistent.log 2>/dev/null"), kExitFailure);
+
+  // A full disk on standard output is an error, never a report.
+  const TempFile err("");
+  EXPECT_EQ(RunProgram(program + " " + kWorked + " >/dev/full 2>" + err.path().string()),
+            kExitFailure);
+  EXPECT_EQ(ReadFileBytes(err.path()),
+            "zunkaro-report: standard output: No space left on device\n");
+}
+
+}  // namespace
+}  // namespace zunkaro
