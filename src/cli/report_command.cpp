@@ -40,36 +40,71 @@ struct Options {
   std::vector<std::string_view> Logs;
 };
 
-// Writes the report lines in the chosen form.
-class ReportWriter {
+// Reports in the chosen form, written as they are made. The analysis writes
+// a report only once its whole log has been read, so a log that fails puts
+// nothing on the output, not even its heading.
+class OutputLines final : public LineList {
  public:
-  ReportWriter(std::FILE* out, bool shiftJis) : out_(out), shiftJis_(shiftJis) {}
+  OutputLines(std::FILE* out, bool shiftJis) : out_(out), shiftJis_(shiftJis) {
+    buffer_.reserve(kFlushAt);
+  }
 
-  void Line(std::string_view sjis) {
+  // A line of our own to put before the next report's first line, such as a
+  // heading; an empty one when `blankBefore`.
+  void Head(std::string_view text, bool blankBefore) {
+    head_.clear();
+    if (blankBefore) {
+      head_ += LineEnd();
+    }
+    head_ += text;
+    head_ += LineEnd();
+  }
+
+  void Add(std::string_view sjis) override {
+    if (!head_.empty()) {
+      Put(head_);
+      head_.clear();
+    }
     if (shiftJis_) {
       // Byte for byte the saved report: Shift-JIS, CR LF after every line.
       Put(sjis);
-      Put("\r\n");
     } else {
       Put(decoder_.ToUtf8(sjis));
-      Put("\n");
     }
+    Put(LineEnd());
   }
 
-  // A line of our own, such as a heading, in the output's line ends.
-  void Plain(std::string_view text) {
-    Put(text);
-    Put(shiftJis_ ? "\r\n" : "\n");
+  // Ends a report; whether everything so far reached the output.
+  [[nodiscard]] bool Finish() noexcept {
+    head_.clear();
+    Flush();
+    return ok_ && std::fflush(out_) == 0;
   }
-
-  // Whether everything so far reached the output.
-  [[nodiscard]] bool Flush() noexcept { return std::fflush(out_) == 0 && std::ferror(out_) == 0; }
 
  private:
-  void Put(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+  static constexpr std::size_t kFlushAt = std::size_t{1} << 16;
+
+  [[nodiscard]] std::string_view LineEnd() const noexcept { return shiftJis_ ? "\r\n" : "\n"; }
+
+  void Put(std::string_view bytes) {
+    if (buffer_.size() + bytes.size() > kFlushAt) {
+      Flush();
+    }
+    buffer_ += bytes;
+  }
+
+  void Flush() noexcept {
+    if (ok_ && !buffer_.empty()) {
+      ok_ = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
+    }
+    buffer_.clear();
+  }
 
   std::FILE* out_;
   bool shiftJis_;
+  bool ok_ = true;
+  std::string head_;
+  std::string buffer_;
   ShiftJisDecoder decoder_;
 };
 
@@ -114,19 +149,21 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
   }
 
   const bool several = options.Logs.size() > 1;
-  ReportWriter writer(out, options.ShiftJis);
   const auto analysis = std::make_unique<Analysis>();
-  StringLines lines;
+  OutputLines output(out, options.ShiftJis);
   int status = kExitReport;
   bool first = true;
   for (const std::string_view log : options.Logs) {
-    lines.clear();
+    if (several) {
+      // As head(1) does: a heading on each report, a blank line between them.
+      output.Head("==> " + std::string(log) + " <==", !first);
+    }
     Outcome outcome{};
     try {
       if (log.empty()) {
         throw LogError(log, std::strerror(ENOENT));
       }
-      outcome = analysis->Analyse(std::filesystem::path(log), lines);
+      outcome = analysis->Analyse(std::filesystem::path(log), output);
     } catch (const LogError& error) {
       PrintError(err, error.what());
       status = std::max(status, kExitFailure);
@@ -142,18 +179,8 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
       status = std::max(status, kExitNoMessages);
       continue;
     }
-    if (several) {
-      // As head(1) does: a blank line between reports, a heading on each.
-      if (!first) {
-        writer.Plain("");
-      }
-      writer.Plain("==> " + std::string(log) + " <==");
-    }
     first = false;
-    for (const std::string& line : lines.lines()) {
-      writer.Line(line);
-    }
-    if (!writer.Flush()) {
+    if (!output.Finish()) {
       PrintError(err, std::string("standard output: ") + std::strerror(errno));
       return kExitFailure;
     }

@@ -56,16 +56,6 @@ constexpr std::size_t kMinuteColumn = 19;
   return static_cast<std::int8_t>(FieldNumber(line, column, kDateFieldWidth));
 }
 
-[[nodiscard]] MessageRecord& FreshRecord(MessageTable& messages, std::size_t slot) {
-  auto& record = messages[slot];
-  if (record) {
-    *record = MessageRecord{};
-  } else {
-    record = std::make_unique<MessageRecord>();
-  }
-  return *record;
-}
-
 // Fills a new record from its header line; the date comes later.
 void ReadHeader(std::string_view line, const HeaderLayout& layout, MessageRecord& record) {
   record.Number = FieldNumber(line, 0, layout.NumberWidth);
@@ -94,6 +84,7 @@ void ReadDate(std::string_view line, MessageRecord& record) noexcept {
 }  // namespace
 
 std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
+  messages.Clear();
   Line line;
   std::size_t next = 0;            // the slot of the next message
   MessageRecord* open = nullptr;   // the open message, if any
@@ -114,12 +105,12 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
       case LineKind::lkShortHeader:
       case LineKind::lkLongHeader: {
         // Closes the open message and opens the next, whose date line follows.
-        if (next == messages.size()) {
+        if (next == kTableSlots) {
           throw LogError(reader.path(), "more than " + std::to_string(kTableSlots) +
                                             " messages; a log may hold at most " +
                                             std::to_string(kTableSlots));
         }
-        MessageRecord& record = FreshRecord(messages, next++);
+        MessageRecord& record = messages.Put(next++);
         ReadHeader(text, kind == LineKind::lkShortHeader ? kShortHeaderLayout : kLongHeaderLayout,
                    record);
         // The line after a header is its date line, whatever it holds; a

@@ -51,4 +51,10 @@ inline constexpr std::size_t kHandleBytes = 16;
 // Malformed Shift-JIS is counted by the same byte classes, never rejected.
 [[nodiscard]] std::int32_t CountChars(std::string_view text) noexcept;
 
+namespace detail {
+// CountChars one byte at a time: the plain form of the count, which the fast
+// one must always agree with.
+[[nodiscard]] std::int32_t CountCharsByteByByte(std::string_view text) noexcept;
+}  // namespace detail
+
 }  // namespace zunkaro

@@ -16,17 +16,18 @@
 namespace zunkaro {
 
 // One line as read. Its text ends at the first NUL byte it holds, as a C
-// string would; the bytes after that NUL are read but never seen.
+// string would; the bytes after that NUL are read but never seen. The text
+// stays valid until the next read into the same line or from the same reader.
 class Line {
  public:
   static constexpr std::size_t kMaxBytes = 255;
 
-  [[nodiscard]] std::string_view Text() const noexcept { return {bytes_.data(), visible_}; }
+  [[nodiscard]] std::string_view Text() const noexcept { return text_; }
 
  private:
   friend class LogReader;
-  std::array<char, kMaxBytes + 1> bytes_{};
-  std::size_t visible_ = 0;
+  std::string_view text_;
+  std::array<char, kMaxBytes + 1> bytes_{};  // for lines that need piecing together
 };
 
 class LogReader {
@@ -46,15 +47,22 @@ class LogReader {
   [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
 
  private:
-  // Fills the buffer from the file; false at the end of the file.
-  [[nodiscard]] bool Refill();
+  // Moves what is left to the front of the buffer and reads more after it,
+  // until a whole line's worth is there or the file ends.
+  void Fill();
+  // Reads once into the buffer after what it holds; false at the end of the file.
+  [[nodiscard]] bool ReadMore();
+  // A line with carriage returns inside, a 0x1A, a NUL, or no line feed in
+  // reach: taken a byte at a time.
+  [[nodiscard]] bool ReadLineSlowly(Line& line);
 
   std::filesystem::path path_;
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
-  bool ended_ = false;
+  bool fileEnded_ = false;  // read(2) has given everything
+  bool ended_ = false;      // the log has ended: end of file or 0x1A
 };
 
 }  // namespace zunkaro

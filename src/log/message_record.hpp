@@ -4,16 +4,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "log/line_analysis.hpp"
+#include "log/record_table.hpp"
 
 namespace zunkaro {
-
-// A table holds at most this many records; a log with more messages is
-// refused as a whole.
-inline constexpr std::size_t kTableSlots = 65000;
 
 // A User-ID: 8 bytes and a NUL. Eight asterisks mark a SYSOP deletion.
 using UserIdText = std::array<char, kUserIdBytes + 1>;
@@ -52,6 +48,6 @@ struct MessageRecord {
 };
 
 // Slot n holds the message found n-th in the log, for n below the count.
-using MessageTable = std::array<std::unique_ptr<MessageRecord>, kTableSlots>;
+using MessageTable = RecordTable<MessageRecord>;
 
 }  // namespace zunkaro

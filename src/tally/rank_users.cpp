@@ -1,136 +1,275 @@
 #include "tally/rank_users.hpp"
 
 #include <algorithm>
-#include <deque>
-#include <numeric>
-#include <vector>
+#include <array>
+#include <bit>
+#include <utility>
 
 namespace zunkaro {
 namespace {
 
-// Counts, over positions 0..n-1, how many of them have been marked.
-class PositionCounter {
- public:
-  explicit PositionCounter(std::size_t n) : tree_(n + 1, 0) {}
+// Fenwick trees over places 0..n-1, in n + 1 entries.
+[[nodiscard]] constexpr std::size_t LowBit(std::size_t i) noexcept { return i & (~i + 1); }
 
-  void Mark(std::size_t position) noexcept {
-    for (std::size_t i = position + 1; i < tree_.size(); i += i & (~i + 1)) {
-      ++tree_[i];
+void Add(std::vector<std::uint32_t>& tree, std::size_t place, std::uint32_t delta) noexcept {
+  for (std::size_t i = place + 1; i < tree.size(); i += LowBit(i)) {
+    tree[i] += delta;
+  }
+}
+
+// How many marks stand in places below `end`.
+[[nodiscard]] std::uint32_t CountBelow(const std::vector<std::uint32_t>& tree,
+                                       std::size_t end) noexcept {
+  std::uint32_t total = 0;
+  for (std::size_t i = end; i > 0; i -= LowBit(i)) {
+    total += tree[i];
+  }
+  return total;
+}
+
+// The place of the mark with `before` marks before it.
+[[nodiscard]] std::size_t FindMark(const std::vector<std::uint32_t>& tree,
+                                   std::uint32_t before) noexcept {
+  std::size_t place = 0;
+  for (std::size_t step = std::bit_floor(tree.size() - 1); step > 0; step /= 2) {
+    if (place + step < tree.size() && tree[place + step] <= before) {
+      place += step;
+      before -= tree[place];
     }
   }
+  return place;
+}
 
-  // Marked positions below `end`.
-  [[nodiscard]] std::size_t CountBelow(std::size_t end) const noexcept {
-    std::size_t total = 0;
-    for (std::size_t i = end; i > 0; i -= i & (~i + 1)) {
-      total += tree_[i];
-    }
-    return total;
+// A tree of n places, every one marked.
+void MarkAll(std::vector<std::uint32_t>& tree, std::size_t n) {
+  tree.resize(n + 1);
+  tree[0] = 0;
+  for (std::size_t i = 1; i <= n; ++i) {
+    tree[i] = static_cast<std::uint32_t>(LowBit(i));
   }
+}
 
- private:
-  std::vector<std::size_t> tree_;
-};
+// Sorts positions by key, largest first, equal keys in position order: a
+// stable radix sort on how far each key is below the largest.
+constexpr unsigned kDigitBits = 11;
+constexpr std::size_t kDigits = std::size_t{1} << kDigitBits;
 
-// Moves the first `steps` entries to the back, one at a time from whichever
-// end is shorter.
-void Rotate(std::deque<std::size_t>& queue, std::size_t steps) {
-  steps %= queue.size();
-  if (steps <= queue.size() / 2) {
-    for (; steps > 0; --steps) {
-      queue.push_back(queue.front());
-      queue.pop_front();
+void SortPositions(std::span<const std::int64_t> keys, std::vector<std::uint32_t>& sorted,
+                   std::vector<std::uint32_t>& scratch) {
+  const std::size_t n = keys.size();
+  sorted.resize(n);
+  scratch.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    sorted[i] = static_cast<std::uint32_t>(i);
+  }
+  const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
+  const std::int64_t largest = *high;
+  // Keys are counts, never negative, so the distance always fits.
+  const auto span = static_cast<std::uint64_t>(largest - *low);
+  const auto below = [&keys, largest](std::uint32_t p) {
+    return static_cast<std::uint64_t>(largest - keys[p]);
+  };
+  std::array<std::uint32_t, kDigits> counts{};
+  for (unsigned shift = 0; shift < 64 && (span >> shift) != 0; shift += kDigitBits) {
+    counts.fill(0);
+    for (const std::uint32_t p : sorted) {
+      ++counts[(below(p) >> shift) & (kDigits - 1)];
     }
-  } else {
-    for (steps = queue.size() - steps; steps > 0; --steps) {
-      queue.push_front(queue.back());
-      queue.pop_back();
+    std::uint32_t start = 0;
+    for (std::uint32_t& c : counts) {
+      start += std::exchange(c, start);
     }
+    for (const std::uint32_t p : sorted) {
+      scratch[counts[(below(p) >> shift) & (kDigits - 1)]++] = p;
+    }
+    sorted.swap(scratch);
   }
 }
 
 }  // namespace
 
-// Why this gives the exchange procedure's order. Take the records of the
-// smallest key v among those at least v ("small" ones; larger ones "big").
-// Smaller keys never move a record of key >= v relative to the others, so the
-// order of the records of key >= v is the procedure's order on that
-// subsequence alone. In it, a pass i that starts on a big record moves only
-// big records among big slots. A pass that starts on a small record moves it
-// to the first big slot after it and a big record into slot i: the run of
-// small records from slot i turns round by one, front to back, and joins the
-// small records behind that big slot. So, walking the subsequence: every
-// small record joins the back of a queue, every big record after the first
-// small one turns the queue round by one, and the queue at the end is the
-// order of the records of key v. Records of each key are placed so, from the
-// largest key down, counting the big records between two small ones with a
-// Fenwick tree.
-void SortUsersBy(UserTable& users, std::int32_t count, SortKey key) {
-  const auto n = static_cast<std::size_t>(count);
-  if (n < 2) {
+// Why this gives the exchange procedure's order. Take the keys of the
+// smallest value v among those at least v ("small" ones; the others "large").
+// Smaller keys never change the order among those of at least v, so that
+// order is the procedure's order on their subsequence alone. In it, a pass i
+// that starts on a large key moves only large keys among large places. A pass
+// that starts on a small key moves it to the first large place after it and
+// a large key into place i: the run of small keys from place i turns round by
+// one, front to back, and joins the small keys behind that large place. So,
+// walking the subsequence, every small key joins the back of a queue, every
+// large key after the first small one turns the queue round by one, and the
+// queue at the end is the order of the keys of value v.
+//
+// The queue is a ring with a cut, its front: joining the back puts a key into
+// the ring just before the cut, and turning moves the cut. Where each key
+// joins is then plain arithmetic on the cut's place in a fixed reading of the
+// ring, and the ring itself follows from those places, read backwards, with
+// a Fenwick tree of the places still free. Each value's keys are placed so,
+// from the largest value down; how many large keys stand between two small
+// ones comes from one sweep over the positions with a Fenwick tree over the
+// values.
+void ExchangeOrder::Find(std::span<const std::int64_t> keys, std::vector<std::uint32_t>& order) {
+  const std::size_t n = keys.size();
+  order.clear();
+  if (n == 0) {
     return;
   }
-  std::vector<std::int64_t> keys(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    keys[i] = KeyOf(*users[i], key);
-  }
-  // Positions grouped by key, largest key first, each group in slot order.
-  std::vector<std::size_t> byKey(n);
-  std::iota(byKey.begin(), byKey.end(), std::size_t{0});
-  std::sort(byKey.begin(), byKey.end(), [&keys](std::size_t a, std::size_t b) {
-    return keys[a] != keys[b] ? keys[a] > keys[b] : a < b;
-  });
+  SortPositions(keys, sorted_, scratch_);
 
-  PositionCounter bigger(n);
-  std::vector<std::size_t> order;
-  order.reserve(n);
-  std::deque<std::size_t> queue;
+  // Each position's value, numbered from the largest.
+  group_.resize(n);
+  std::uint32_t groups = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    if (j > 0 && keys[sorted_[j]] != keys[sorted_[j - 1]]) {
+      ++groups;
+    }
+    group_[sorted_[j]] = groups;
+  }
+  ++groups;
+
+  // For each position, how many keys before it are larger.
+  largerBefore_.assign(n, 0);
+  if (groups > 1) {
+    tree_.assign(groups + std::size_t{1}, 0);
+    for (std::size_t p = 0; p < n; ++p) {
+      largerBefore_[p] = CountBelow(tree_, group_[p]);
+      Add(tree_, group_[p], 1);
+    }
+  }
+
   for (std::size_t first = 0; first < n;) {
-    std::size_t last = first;
-    while (last < n && keys[byKey[last]] == keys[byKey[first]]) {
+    std::size_t last = first + 1;
+    while (last < n && group_[sorted_[last]] == group_[sorted_[first]]) {
       ++last;
     }
-    queue.clear();
-    for (std::size_t g = first; g < last; ++g) {
-      const std::size_t position = byKey[g];
-      const std::size_t following = g + 1 < last ? byKey[g + 1] : n;
-      queue.push_back(position);
-      Rotate(queue, bigger.CountBelow(following) - bigger.CountBelow(position + 1));
-    }
-    order.insert(order.end(), queue.begin(), queue.end());
-    for (std::size_t g = first; g < last; ++g) {
-      bigger.Mark(byKey[g]);
-    }
+    PlaceGroup(first, last, order);
     first = last;
   }
+}
 
-  std::vector<std::unique_ptr<UserTally>> sorted(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    sorted[i] = std::move(users[order[i]]);
+void ExchangeOrder::PlaceGroup(std::size_t first, std::size_t last,
+                               std::vector<std::uint32_t>& order) {
+  const std::size_t m = last - first;
+  // All `first` larger keys; those before the group's first key never turn it.
+  const auto larger = static_cast<std::uint32_t>(first);
+  if (largerBefore_[sorted_[first]] == larger) {
+    // No larger key after the group's first: the group keeps its order.
+    order.insert(order.end(), sorted_.begin() + static_cast<std::ptrdiff_t>(first),
+                 sorted_.begin() + static_cast<std::ptrdiff_t>(last));
+    return;
   }
-  std::move(sorted.begin(), sorted.end(), users.begin());
+  // Where each key joins the ring, in a fixed reading of it, and where the
+  // cut stands at the end: every larger key after it turns the ring.
+  insertAt_.resize(m);
+  std::size_t cut = 0;
+  for (std::size_t k = 0; k < m; ++k) {
+    insertAt_[k] = static_cast<std::uint32_t>(cut);
+    const std::uint32_t upTo = k + 1 < m ? largerBefore_[sorted_[first + k + 1]] : larger;
+    cut = (cut + 1 + (upTo - largerBefore_[sorted_[first + k]])) % (k + 1);
+  }
+  // The ring from the places, last joiner first: each takes the free place
+  // with as many free places before it as its joining place says.
+  ring_.resize(m);
+  MarkAll(tree_, m);
+  for (std::size_t k = m; k-- > 0;) {
+    const std::size_t place = FindMark(tree_, insertAt_[k]);
+    ring_[place] = sorted_[first + k];
+    Add(tree_, place, ~std::uint32_t{0});  // minus one
+  }
+  // Read the ring from the cut.
+  order.insert(order.end(), ring_.begin() + static_cast<std::ptrdiff_t>(cut), ring_.end());
+  order.insert(order.end(), ring_.begin(), ring_.begin() + static_cast<std::ptrdiff_t>(cut));
+}
+
+namespace {
+
+// Competition ranks of keys in sorted order, largest first: 1 plus the
+// number of keys before that are strictly larger.
+template <typename KeyAt, typename SetRank>
+void CompetitionRanks(std::size_t n, KeyAt keyAt, SetRank setRank) {
+  std::int32_t rank = 1;
+  std::int64_t previous = 0;
+  for (std::size_t j = 0; j < n; ++j) {
+    const std::int64_t k = keyAt(j);
+    if (j == 0 || k < previous) {
+      rank = static_cast<std::int32_t>(j + 1);
+      previous = k;
+    }
+    setRank(j, rank);
+  }
+}
+
+}  // namespace
+
+void SortUsersBy(UserTable& users, std::int32_t count, SortKey key) {
+  const auto n = static_cast<std::size_t>(count);
+  const std::span<UserTally*> slots = users.Slots().first(n);
+  std::vector<std::int64_t> keys(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    keys[i] = KeyOf(*slots[i], key);
+  }
+  std::vector<std::uint32_t> order;
+  ExchangeOrder().Find(keys, order);
+  std::vector<UserTally*> moved(n);
+  for (std::size_t j = 0; j < n; ++j) {
+    moved[j] = slots[order[j]];
+  }
+  std::copy(moved.begin(), moved.end(), slots.begin());
 }
 
 void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField rank) noexcept {
-  std::int32_t previousRank = 1;
-  std::int64_t previousKey = 0;
-  for (std::int32_t j = 0; j < count; ++j) {
-    UserTally& user = *users[static_cast<std::size_t>(j)];
-    const std::int64_t k = KeyOf(user, key);
-    if (j == 0 || k < previousKey) {
-      previousRank = j + 1;
-      previousKey = k;
-    }
-    user.*rank = previousRank;
-  }
+  CompetitionRanks(
+      static_cast<std::size_t>(count), [&](std::size_t j) { return KeyOf(*users[j], key); },
+      [&](std::size_t j, std::int32_t r) { users[j]->*rank = r; });
 }
 
+// The three sorts work on arrays of keys in slot order as the tally left
+// them, composing the orders, and the records are touched once at the end.
 void RankUsers(AnalysisState& state) {
-  SortUsersBy(state.Users, state.UserCount, SortKey::PostCount);
-  AssignRanks(state.Users, state.UserCount, SortKey::PostCount, &UserTally::PostRank);
-  SortUsersBy(state.Users, state.UserCount, SortKey::AverageChars);
-  AssignRanks(state.Users, state.UserCount, SortKey::AverageChars, &UserTally::AverageRank);
-  SortUsersBy(state.Users, state.UserCount, SortKey::CharCount);
+  const auto n = static_cast<std::size_t>(state.UserCount);
+  const std::span<UserTally*> slots = state.Users.Slots().first(n);
+  std::vector<std::int64_t> keys(n);
+  std::vector<std::uint32_t> order(n);
+  std::vector<std::uint32_t> step;
+  std::vector<std::uint32_t> composed(n);
+  std::vector<std::int32_t> postRanks(n);
+  std::vector<std::int32_t> averageRanks(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    order[i] = static_cast<std::uint32_t>(i);
+  }
+  ExchangeOrder exchange;
+  // One sort from the order the last one left: order[j] is the slot of the
+  // user in place j.
+  const auto sortBy = [&](SortKey key) {
+    for (std::size_t j = 0; j < n; ++j) {
+      keys[j] = KeyOf(*slots[order[j]], key);
+    }
+    exchange.Find(keys, step);
+    for (std::size_t j = 0; j < n; ++j) {
+      composed[j] = order[step[j]];
+    }
+    order.swap(composed);
+  };
+  const auto rankBy = [&](SortKey key, std::vector<std::int32_t>& ranks) {
+    CompetitionRanks(
+        n, [&](std::size_t j) { return KeyOf(*slots[order[j]], key); },
+        [&](std::size_t j, std::int32_t r) { ranks[order[j]] = r; });
+  };
+  sortBy(SortKey::PostCount);
+  rankBy(SortKey::PostCount, postRanks);
+  sortBy(SortKey::AverageChars);
+  rankBy(SortKey::AverageChars, averageRanks);
+  sortBy(SortKey::CharCount);
+
+  std::vector<UserTally*> placed(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    slots[i]->PostRank = postRanks[i];
+    slots[i]->AverageRank = averageRanks[i];
+  }
+  for (std::size_t j = 0; j < n; ++j) {
+    placed[j] = slots[order[j]];
+  }
+  std::copy(placed.begin(), placed.end(), slots.begin());
 }
 
 }  // namespace zunkaro

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "tally/analysis_state.hpp"
 
@@ -25,10 +27,33 @@ enum class SortKey : std::uint8_t { PostCount, AverageChars, CharCount };
 // The rank fields a ranking may set.
 using RankField = std::int32_t UserTally::*;
 
-// Orders slots 0..count-1 of `users` by `key`, largest first. Equal keys come
-// out in exactly the order of the exchange procedure:
+// The order in which the exchange procedure
 //   for i in 0..n-1: for j in i+1..n-1: if key(i) < key(j): exchange i and j
-// which is not stable; this gives that order in O(n log n) time.
+// leaves n keys, largest first. It is not stable, and equal keys come out in
+// exactly its order; this finds that order in O(n log n) time. Its working
+// memory is kept from one ordering to the next.
+class ExchangeOrder {
+ public:
+  // Fills `order` with positions into `keys`: order[j] is the key that ends
+  // in place j.
+  void Find(std::span<const std::int64_t> keys, std::vector<std::uint32_t>& order);
+
+ private:
+  // Places the positions of one key, sorted_[first..last), behind those of
+  // larger keys.
+  void PlaceGroup(std::size_t first, std::size_t last, std::vector<std::uint32_t>& order);
+
+  std::vector<std::uint32_t> sorted_;        // positions, largest key first, in position order
+  std::vector<std::uint32_t> scratch_;       // the same, while being sorted
+  std::vector<std::uint32_t> group_;         // per position: its key's place among the keys
+  std::vector<std::uint32_t> largerBefore_;  // per position: larger keys before it
+  std::vector<std::uint32_t> tree_;          // Fenwick tree
+  std::vector<std::uint32_t> insertAt_;      // per member of a group: where it joins the ring
+  std::vector<std::uint32_t> ring_;          // a group's members, in ring order
+};
+
+// Orders slots 0..count-1 of a user table by a key, largest first, in the
+// exchange procedure's order.
 void SortUsersBy(UserTable& users, std::int32_t count, SortKey key);
 
 // Competition ranks (1, 1, 3, 4) into `rank` of a table just sorted by `key`.

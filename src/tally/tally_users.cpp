@@ -32,6 +32,7 @@ void TallyUsers(AnalysisState& state) {
   state.UserCount = 0;
   state.PostTotal = 0;
   state.CharTotal = 0;
+  state.Users.Clear();
 
   std::vector<std::uint32_t> index(kIndexSize, kEmpty);
   std::vector<std::uint64_t> keys(kIndexSize);
@@ -62,15 +63,11 @@ void TallyUsers(AnalysisState& state) {
     } else {
       // A new User-ID takes the next slot.
       const auto slot = static_cast<std::size_t>(state.UserCount);
-      auto& user = state.Users[slot];
-      if (!user) {
-        user = std::make_unique<UserTally>();
-      }
-      *user = UserTally{};
-      user->UserId = m.UserId;
-      user->Handle = m.Handle;
-      user->PostCount = 1;
-      user->CharCount = m.CharCount;
+      UserTally& user = state.Users.Put(slot);
+      user.UserId = m.UserId;
+      user.Handle = m.Handle;
+      user.PostCount = 1;
+      user.CharCount = m.CharCount;
       index[probe] = static_cast<std::uint32_t>(slot + 1);
       keys[probe] = key;
       ++state.UserCount;

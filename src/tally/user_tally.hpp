@@ -1,9 +1,7 @@
 // The tally of one User-ID, and the table of them.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <memory>
 
 #include "log/message_record.hpp"
 
@@ -22,6 +20,6 @@ struct UserTally {
 };
 
 // Slot n holds one User-ID's tally, for n below the user count.
-using UserTable = std::array<std::unique_ptr<UserTally>, kTableSlots>;
+using UserTable = RecordTable<UserTally>;
 
 }  // namespace zunkaro

@@ -1,9 +1,10 @@
 #include "tally/write_report.hpp"
 
 #include <array>
-#include <cstdio>
-#include <stdexcept>
+#include <cstring>
 #include <string_view>
+
+#include "tally/line_format.hpp"
 
 namespace zunkaro {
 namespace {
@@ -23,26 +24,39 @@ constexpr std::string_view kHeading =
     "\x94\xad\x8c\xbe\x95\xb6\x8e\x9a\x90\x94       \x94\xad\x8c\xbe\x90\x94       "
     "\x95\xbd\x8b\xcf\x95\xb6\x8e\x9a\x90\x94";
 
-// No line the formats below make from 64-bit values comes near this.
-using LineBuffer = std::array<char, 256>;
-
-// Appends the line that snprintf made, `length` bytes long.
-void AddFormatted(LineList& lines, const LineBuffer& line, int length) {
-  if (length < 0 || static_cast<std::size_t>(length) >= line.size()) {
-    throw std::length_error("report line too long");
-  }
-  lines.Add({line.data(), static_cast<std::size_t>(length)});
+// A fixed-size text field up to its NUL.
+template <std::size_t N>
+[[nodiscard]] std::string_view Field(const std::array<char, N>& text) noexcept {
+  const void* nul = std::memchr(text.data(), '\0', N);
+  return {text.data(), nul == nullptr ? N : static_cast<std::size_t>(static_cast<const char*>(nul) -
+                                                                       text.data())};
 }
+
+// "SYSOP削除"
+constexpr std::string_view kSysopDeleted = "SYSOP\x8d\xed\x8f\x9c";
+// "合計"
+constexpr std::string_view kTotal = "\x8d\x87\x8c\x76";
+// "人"
+constexpr std::string_view kPeople = "\x90\x6c";
+// "最高文字数発言"
+constexpr std::string_view kLongest = "\x8d\xc5\x8d\x82\x95\xb6\x8e\x9a\x90\x94\x94\xad\x8c\xbe";
+// "文字"
+constexpr std::string_view kCharacters = "\x95\xb6\x8e\x9a";
 
 }  // namespace
 
 void WriteReport(const AnalysisState& state, LineList& lines) {
-  LineBuffer line{};
+  LineFormat line;
+  const auto add = [&lines, &line] {
+    lines.Add(line.View());
+    line.Clear();
+  };
   lines.Add(kTitle);
   lines.Add(kDoubleRule);
   lines.Add(kHeading);
   lines.Add(kSingleRule);
 
+  // Users, most characters first: "%3d.  %8s  %-16s    %8ld     %3d(%3d)    %8d(%3d)".
   std::int32_t charRank = 1;
   std::int64_t rankValue = 0;
   for (std::int32_t i = 0; i < state.UserCount; ++i) {
@@ -52,47 +66,38 @@ void WriteReport(const AnalysisState& state, LineList& lines) {
       charRank = i + 1;
       rankValue = user.CharCount;
     }
-    const int length = std::snprintf(
-        line.data(), line.size(), "%3d.  %8s  %-16s    %8lld     %3d(%3d)    %8lld(%3d)", charRank,
-        user.UserId.data(), user.Handle.data(), static_cast<long long>(user.CharCount),
-        user.PostCount, user.PostRank, static_cast<long long>(user.AverageChars), user.AverageRank);
-    AddFormatted(lines, line, length);
+    line.Number(charRank, 3).Text(".  ").Right(Field(user.UserId), 8).Text("  ");
+    line.Left(Field(user.Handle), 16).Text("    ").Number(user.CharCount, 8).Text("     ");
+    line.Number(user.PostCount, 3).Text("(").Number(user.PostRank, 3).Text(")    ");
+    line.Number(user.AverageChars, 8).Text("(").Number(user.AverageRank, 3).Text(")");
+    add();
   }
 
   if (state.SysopDeletedCount != 0) {
     // "      ********  SYSOP削除                  -     %3d                -"
-    const int length = std::snprintf(
-        line.data(), line.size(),
-        "      ********  SYSOP\x8d\xed\x8f\x9c                  -     %3d                -",
-        state.SysopDeletedCount);
-    AddFormatted(lines, line, length);
+    line.Text("      ********  ").Text(kSysopDeleted).Text("                  -     ");
+    line.Number(state.SysopDeletedCount, 3).Text("                -");
+    add();
   }
   lines.Add(kSingleRule);
 
-  {
-    // SYSOP deletions count as posts without characters; nothing posted gives 0.
-    const std::int64_t average = state.PostTotal == 0 ? 0 : state.CharTotal / state.PostTotal;
-    // "合計    %3d 人                      %8ld     %3d         %8ld"
-    const int length = std::snprintf(
-        line.data(), line.size(),
-        "\x8d\x87\x8c\x76    %3d \x90\x6c                      %8lld     %3d         %8lld",
-        state.UserCount, static_cast<long long>(state.CharTotal), state.PostTotal,
-        static_cast<long long>(average));
-    AddFormatted(lines, line, length);
-  }
+  // "合計    %3d 人                      %8ld     %3d         %8ld". SYSOP
+  // deletions count as posts without characters; nothing posted gives 0.
+  const std::int64_t average = state.PostTotal == 0 ? 0 : state.CharTotal / state.PostTotal;
+  line.Text(kTotal).Text("    ").Number(state.UserCount, 3).Text(" ").Text(kPeople);
+  line.Text("                      ").Number(state.CharTotal, 8).Text("     ");
+  line.Number(state.PostTotal, 3).Text("         ").Number(average, 8);
+  add();
   lines.Add(kDoubleRule);
 
-  {
-    const MessageRecord& m = state.LongestMessage;
-    // "最高文字数発言 #%05u %02d/%02d/%02d %02d:%02d %s %16s %6ld 文字"
-    const int length = std::snprintf(
-        line.data(), line.size(),
-        "\x8d\xc5\x8d\x82\x95\xb6\x8e\x9a\x90\x94\x94\xad\x8c\xbe "
-        "#%05u %02d/%02d/%02d %02d:%02d %s %16s %6lld \x95\xb6\x8e\x9a",
-        static_cast<unsigned>(m.Number), m.Year, m.Month, m.Day, m.Hour, m.Minute,
-        m.UserId.data(), m.Handle.data(), static_cast<long long>(m.CharCount));
-    AddFormatted(lines, line, length);
-  }
+  // "最高文字数発言 #%05u %02d/%02d/%02d %02d:%02d %s %16s %6ld 文字"
+  const MessageRecord& m = state.LongestMessage;
+  line.Text(kLongest).Text(" #").ZeroFilled(static_cast<std::uint32_t>(m.Number), 5).Text(" ");
+  line.ZeroFilled(m.Year, 2).Text("/").ZeroFilled(m.Month, 2).Text("/").ZeroFilled(m.Day, 2);
+  line.Text(" ").ZeroFilled(m.Hour, 2).Text(":").ZeroFilled(m.Minute, 2).Text(" ");
+  line.Text(Field(m.UserId)).Text(" ").Right(Field(m.Handle), 16).Text(" ");
+  line.Number(m.CharCount, 6).Text(" ").Text(kCharacters);
+  add();
   lines.Add(kDoubleRule);
 }
 

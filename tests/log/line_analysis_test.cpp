@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "support/case_name.hpp"
@@ -92,6 +93,25 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"LeadBeforeNulEnds", std::string("a\x82\0cd", 5), 2},
         CountCase{"OnlyFirst256Bytes", std::string(300, 'x'), 256}),
     testing::CaseName{});
+
+// The count by 64-byte masks agrees with the count byte by byte on any
+// bytes: runs of first bytes of every length across every boundary, NULs,
+// full-width spaces split or not, texts longer than what is counted.
+TEST(CountCharsTest, AgreesWithByteByByte) {
+  std::mt19937 random(7);
+  const std::string kBytes = std::string("\x81\x40\x82\xa0\x88\xe0\xff\x7f\x80\xa1\xdf Aa\n\t", 17) +
+                             std::string(1, '\0');
+  for (int round = 0; round < 20000; ++round) {
+    const auto size = std::uniform_int_distribution<std::size_t>(0, 300)(random);
+    const int nulEvery = round % 4 == 0 ? 50 : 100000;
+    std::string text(size, ' ');
+    for (char& c : text) {
+      const auto pick = std::uniform_int_distribution<int>(0, nulEvery)(random);
+      c = pick == 0 ? '\0' : kBytes[static_cast<std::size_t>(pick) % (kBytes.size() - 1)];
+    }
+    ASSERT_EQ(CountChars(text), detail::CountCharsByteByByte(text)) << testing::Utf8(text);
+  }
+}
 
 }  // namespace
 }  // namespace zunkaro

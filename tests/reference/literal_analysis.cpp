@@ -95,6 +95,7 @@ bool ExtractMessages(const std::filesystem::path& path, AnalysisState& state) {
   if (file == nullptr) return false;
   char line[kLineBuffer];
   char title[kLineBuffer];
+  state.Messages.Clear();
   bool ended = false;
   bool failed = false;
   bool open = false;
@@ -119,9 +120,7 @@ bool ExtractMessages(const std::filesystem::path& path, AnalysisState& state) {
         return false;
       }
       const bool shortForm = kind == 1;
-      auto& slot = state.Messages[static_cast<std::size_t>(n)];
-      slot = std::make_unique<MessageRecord>();
-      MessageRecord& m = *slot;
+      MessageRecord& m = state.Messages.Put(static_cast<std::size_t>(n));
       m.Number = Field(line, 0, shortForm ? 3 : 5);
       std::memcpy(m.UserId.data(), line + (shortForm ? 10 : 12), 8);
       m.UserId[8] = '\0';
@@ -159,6 +158,7 @@ void TallyUsers(AnalysisState& state) {
   state.UserCount = 0;
   state.PostTotal = 0;
   state.CharTotal = 0;
+  state.Users.Clear();
   for (int i = 0; i < state.MessageCount; ++i) {
     const MessageRecord& m = *state.Messages[static_cast<std::size_t>(i)];
     if ((m.Flags & mfPosterDeleted) != 0) continue;
@@ -180,12 +180,11 @@ void TallyUsers(AnalysisState& state) {
       ++found->PostCount;
       found->CharCount += m.CharCount;
     } else {
-      auto& slot = state.Users[static_cast<std::size_t>(state.UserCount)];
-      slot = std::make_unique<UserTally>();
-      std::strcpy(slot->UserId.data(), m.UserId.data());
-      std::strcpy(slot->Handle.data(), m.Handle.data());
-      slot->PostCount = 1;
-      slot->CharCount = m.CharCount;
+      UserTally& user = state.Users.Put(static_cast<std::size_t>(state.UserCount));
+      std::strcpy(user.UserId.data(), m.UserId.data());
+      std::strcpy(user.Handle.data(), m.Handle.data());
+      user.PostCount = 1;
+      user.CharCount = m.CharCount;
     }
     ++state.PostTotal;
     state.CharTotal += m.CharCount;

@@ -38,33 +38,44 @@ std::string Utf8(std::string_view sjis) {
 }
 
 std::string DateLine(Date d) {
+  static const std::string kLabel = Sjis("日付 : ");
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%02d/%02d/%02d %02d:%02d", d.Year, d.Month, d.Day, d.Hour,
                 d.Minute);
-  return Sjis("日付 : ") + buffer;
+  return kLabel + buffer;
 }
 
 LogBuilder& LogBuilder::ShortHeader(int number, std::string_view userId, std::string_view handle,
                                     std::string_view title, Date date) {
-  Header(number, 3, "   ", userId, handle, "  ", title, date);
-  return *this;
+  return ShortHeader(number, userId, SjisText{Sjis(handle)}, SjisText{Sjis(title)}, date);
 }
 
 LogBuilder& LogBuilder::LongHeader(int number, std::string_view userId, std::string_view handle,
                                    std::string_view title, Date date) {
+  return LongHeader(number, userId, SjisText{Sjis(handle)}, SjisText{Sjis(title)}, date);
+}
+
+LogBuilder& LogBuilder::ShortHeader(int number, std::string_view userId, SjisText handle,
+                                    SjisText title, Date date) {
+  Header(number, 3, "   ", userId, handle, "  ", title, date);
+  return *this;
+}
+
+LogBuilder& LogBuilder::LongHeader(int number, std::string_view userId, SjisText handle,
+                                   SjisText title, Date date) {
   Header(number, 5, " ", userId, handle, " ", title, date);
   return *this;
 }
 
 void LogBuilder::Header(int number, int numberWidth, std::string_view gapBeforeId,
-                        std::string_view userId, std::string_view handle,
-                        std::string_view gapAfterHandle, std::string_view title, Date date) {
+                        std::string_view userId, SjisText handle, std::string_view gapAfterHandle,
+                        SjisText title, Date date) {
   char numbers[32];
   // The second number of a header is not read; any of the right width will do.
   const int modulus = numberWidth == 3 ? 1000 : 100000;
   std::snprintf(numbers, sizeof numbers, "%0*d/%0*d", numberWidth, number % modulus, numberWidth,
                 (number + 3) % modulus);
-  std::string handleBytes = Sjis(handle);
+  std::string handleBytes(handle.Bytes);
   handleBytes.resize(16, ' ');
   bytes_ += numbers;
   bytes_ += gapBeforeId;
@@ -72,14 +83,16 @@ void LogBuilder::Header(int number, int numberWidth, std::string_view gapBeforeI
   bytes_ += "  ";
   bytes_ += handleBytes;
   bytes_ += gapAfterHandle;
-  bytes_ += Sjis(title);
+  bytes_ += title.Bytes;
   EndLine();
   bytes_ += DateLine(date);
   EndLine();
 }
 
-LogBuilder& LogBuilder::Body(std::string_view text) {
-  bytes_ += Sjis(text);
+LogBuilder& LogBuilder::Body(std::string_view text) { return Body(SjisText{Sjis(text)}); }
+
+LogBuilder& LogBuilder::Body(SjisText text) {
+  bytes_ += text.Bytes;
   EndLine();
   return *this;
 }

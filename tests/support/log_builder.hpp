@@ -23,16 +23,26 @@ struct Date {
   int Minute = 5;
 };
 
+// Text already in Shift-JIS, where LogBuilder otherwise takes UTF-8.
+struct SjisText {
+  std::string_view Bytes;
+};
+
 class LogBuilder {
  public:
-  // Handles and titles are UTF-8; the handle is filled with spaces to 16
-  // Shift-JIS bytes (or cut to them).
+  // Handles and titles are UTF-8 or SjisText; the handle is filled with
+  // spaces to 16 Shift-JIS bytes (or cut to them).
   LogBuilder& ShortHeader(int number, std::string_view userId, std::string_view handle,
                           std::string_view title, Date date = {});
   LogBuilder& LongHeader(int number, std::string_view userId, std::string_view handle,
                          std::string_view title, Date date = {});
-  // One body line of UTF-8 text.
+  LogBuilder& ShortHeader(int number, std::string_view userId, SjisText handle, SjisText title,
+                          Date date = {});
+  LogBuilder& LongHeader(int number, std::string_view userId, SjisText handle, SjisText title,
+                         Date date = {});
+  // One body line of UTF-8 text, or of Shift-JIS bytes.
   LogBuilder& Body(std::string_view text);
+  LogBuilder& Body(SjisText text);
   // Body lines that hold exactly `count` visible characters in all.
   LogBuilder& BodyOfChars(std::int64_t count);
   LogBuilder& Separator();
@@ -42,11 +52,12 @@ class LogBuilder {
   LogBuilder& CrLf(bool on = true);
 
   [[nodiscard]] const std::string& Bytes() const noexcept { return bytes_; }
+  // Forgets the bytes built so far, to build a long log piece by piece.
+  void Clear() noexcept { bytes_.clear(); }
 
  private:
   void Header(int number, int numberWidth, std::string_view gapBeforeId, std::string_view userId,
-              std::string_view handle, std::string_view gapAfterHandle, std::string_view title,
-              Date date);
+              SjisText handle, std::string_view gapAfterHandle, SjisText title, Date date);
   void EndLine();
 
   std::string bytes_;

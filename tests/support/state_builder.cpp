@@ -17,26 +17,24 @@ void Fill(std::array<char, N>& field, std::string_view text, char pad) {
 
 MessageRecord& AddMessage(AnalysisState& state, std::string_view userId, std::string_view handle,
                           std::int64_t chars, MessageFlags flags) {
-  auto& slot = state.Messages[static_cast<std::size_t>(state.MessageCount++)];
-  slot = std::make_unique<MessageRecord>();
-  slot->Number = state.MessageCount;
-  Fill(slot->UserId, userId, '\0');
-  Fill(slot->Handle, handle, ' ');
-  slot->CharCount = chars;
-  slot->Flags = flags;
-  return *slot;
+  MessageRecord& m = state.Messages.Put(static_cast<std::size_t>(state.MessageCount++));
+  m.Number = state.MessageCount;
+  Fill(m.UserId, userId, '\0');
+  Fill(m.Handle, handle, ' ');
+  m.CharCount = chars;
+  m.Flags = flags;
+  return m;
 }
 
 UserTally& AddUser(AnalysisState& state, std::string_view userId, std::int32_t posts,
                    std::int64_t chars, std::int64_t average) {
-  auto& slot = state.Users[static_cast<std::size_t>(state.UserCount++)];
-  slot = std::make_unique<UserTally>();
-  Fill(slot->UserId, userId, '\0');
-  Fill(slot->Handle, "", ' ');
-  slot->PostCount = posts;
-  slot->CharCount = chars;
-  slot->AverageChars = average;
-  return *slot;
+  UserTally& user = state.Users.Put(static_cast<std::size_t>(state.UserCount++));
+  Fill(user.UserId, userId, '\0');
+  Fill(user.Handle, "", ' ');
+  user.PostCount = posts;
+  user.CharCount = chars;
+  user.AverageChars = average;
+  return user;
 }
 
 }  // namespace zunkaro::testing

@@ -15,7 +15,8 @@ namespace zunkaro::testing {
 }
 
 // Appends a message to state.Messages; the handle is filled with spaces to
-// 16 bytes.
+// 16 bytes. A test that starts a second log sets MessageCount to 0 and calls
+// state.Messages.Clear() first.
 MessageRecord& AddMessage(AnalysisState& state, std::string_view userId, std::string_view handle,
                           std::int64_t chars, MessageFlags flags = mfNone);
 

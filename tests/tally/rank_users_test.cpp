@@ -28,7 +28,7 @@ template <typename Field>
 std::vector<std::int64_t> Column(const AnalysisState& state, Field field) {
   std::vector<std::int64_t> values;
   for (std::size_t k = 0; k < static_cast<std::size_t>(state.UserCount); ++k) {
-    values.push_back(state.Users[k].get()->*field);
+    values.push_back(state.Users[k]->*field);
   }
   return values;
 }

@@ -78,6 +78,7 @@ TEST(TallyUsersTest, SecondRunForgetsTheFirst) {
 
   // A second log: only empty messages, one of a User-ID met before.
   state->MessageCount = 0;
+  state->Messages.Clear();
   AddMessage(*state, "BBB00002", "new", 0);
   TallyUsers(*state);
   EXPECT_EQ(state->UserCount, 1);

@@ -1,0 +1,277 @@
+// The benchmark: how fast and how small the analysis is, each figure
+// measured side by side with what it is compared to, in one run.
+//
+//   zunkaro-bench [--quick] [--keep DIR] [--no-long]
+//   zunkaro-bench generate SHAPE SEED FILE
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/analysis.hpp"
+#include "log_generator.hpp"
+#include "reference/literal_analysis.hpp"
+#include "tally/write_report.hpp"
+
+extern char** environ;
+
+namespace zunkaro::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  int Runs = 5;
+  int ReferenceRuns = 3;
+  bool Long = true;
+  std::filesystem::path Dir;
+};
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double Time(const std::function<void()>& work) {
+  const auto start = Clock::now();
+  work();
+  return Seconds(Clock::now() - start);
+}
+
+struct ProcessRun {
+  double Seconds = 0;
+  long PeakKiB = 0;
+  int Status = -1;
+};
+
+// Runs a program with standard output to /dev/null; its time and peak memory.
+ProcessRun RunProcess(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error("cannot start " + args[0]);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  ProcessRun run;
+  run.Seconds = Seconds(Clock::now() - start);
+  run.PeakKiB = usage.ru_maxrss;
+  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The whole analysis of a file, fast, into report lines.
+std::vector<std::string> FastReport(Analysis& analysis, const std::filesystem::path& path) {
+  StringLines lines;
+  (void)analysis.Analyse(path, lines);
+  return lines.lines();
+}
+
+// The same with the literal reference.
+std::vector<std::string> LiteralReport(AnalysisState& state, const std::filesystem::path& path) {
+  if (!reference::ExtractMessages(path, state)) throw std::runtime_error("reference failed");
+  reference::TallyUsers(state);
+  reference::RankUsers(state);
+  StringLines lines;
+  WriteReport(state, lines);
+  return lines.lines();
+}
+
+std::string Machine() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line)) {
+    if (line.rfind("model name", 0) == 0) {
+      return line.substr(line.find(':') + 2) + ", " + std::to_string(sysconf(_SC_NPROCESSORS_ONLN)) +
+             " cores";
+    }
+  }
+  return "unknown machine";
+}
+
+class Bench {
+ public:
+  explicit Bench(Options options) : options_(std::move(options)) {}
+
+  int Run() {
+    std::printf("Zunkaro benchmark on %s\n", Machine().c_str());
+    std::printf("medians of %d runs (literal reference: %d)\n\n", options_.Runs,
+                options_.ReferenceRuns);
+    for (const LogShape shape : {LogShape::kTypical, LogShape::kWorstCase, LogShape::kTieHeavy}) {
+      MeasureShape(shape);
+    }
+    if (options_.Long) MeasureLong();
+    std::printf("\n%s\n", failures_ == 0 ? "all targets met" : "SOME TARGETS MISSED");
+    return failures_ == 0 ? 0 : 1;
+  }
+
+ private:
+  std::filesystem::path Generate(LogShape shape) {
+    const std::filesystem::path path = options_.Dir / (std::string(ShapeName(shape)) + ".log");
+    const auto start = Clock::now();
+    const GeneratedLog log = GenerateLog(shape, 1, path);
+    std::printf("%-10s %6.1f MB, %d messages (generated in %.1f s)\n", ShapeName(shape).data(),
+                static_cast<double>(log.Bytes) / 1e6, log.Messages, Seconds(Clock::now() - start));
+    return path;
+  }
+
+  void Target(const char* what, double value, const char* unit, bool met) {
+    std::printf("  %-52s %10.2f%s  %s\n", what, value, unit, met ? "ok" : "MISSED");
+    if (!met) ++failures_;
+  }
+
+  void MeasureShape(LogShape shape) {
+    const std::filesystem::path path = Generate(shape);
+    auto analysis = std::make_unique<Analysis>();
+    auto literal = std::make_unique<AnalysisState>();
+
+    // In-process: the fast analysis against the literal one, and the same report.
+    std::vector<double> fast;
+    std::vector<double> slow;
+    std::vector<std::string> fastLines;
+    std::vector<std::string> literalLines;
+    for (int r = 0; r < options_.Runs; ++r) {
+      fast.push_back(Time([&] { fastLines = FastReport(*analysis, path); }));
+    }
+    for (int r = 0; r < options_.ReferenceRuns; ++r) {
+      slow.push_back(Time([&] { literalLines = LiteralReport(*literal, path); }));
+    }
+    if (fastLines != literalLines) {
+      std::printf("  REPORTS DIFFER from the literal reference\n");
+      ++failures_;
+    }
+    std::printf("  analysis in process: %.4f s, literal reference %.3f s\n", Median(fast),
+                Median(slow));
+    const double speedup = Median(slow) / Median(fast);
+    if (shape == LogShape::kWorstCase) {
+      Target("speed-up over the literal reference (>= 100)", speedup, "x", speedup >= 100);
+    } else {
+      std::printf("  %-52s %10.2fx\n", "speed-up over the literal reference", speedup);
+    }
+
+    // Whole processes: zunkaro-report --sjis against wc -l on the same file.
+    std::vector<double> report;
+    std::vector<double> wc;
+    (void)RunProcess({"wc", "-l", path.string()});  // warm the page cache
+    for (int r = 0; r < options_.Runs; ++r) {
+      wc.push_back(RunProcess({"wc", "-l", path.string()}).Seconds);
+      const ProcessRun run = RunProcess({ZUNKARO_REPORT_PROGRAM, "--sjis", path.string()});
+      if (run.Status != 0) throw std::runtime_error("zunkaro-report failed");
+      report.push_back(run.Seconds);
+    }
+    const double ratio = Median(report) / Median(wc);
+    std::printf("  zunkaro-report --sjis %.4f s, wc -l %.4f s\n", Median(report), Median(wc));
+    if (shape == LogShape::kTieHeavy) {
+      std::printf("  %-52s %10.2fx\n", "zunkaro-report / wc -l", ratio);
+    } else {
+      Target("zunkaro-report / wc -l (<= 10)", ratio, "x", ratio <= 10);
+    }
+    std::filesystem::remove(path);
+  }
+
+  void MeasureLong() {
+    const std::filesystem::path path = Generate(LogShape::kLong);
+    (void)RunProcess({"wc", "-l", path.string()});
+    std::vector<double> report;
+    std::vector<double> wc;
+    long peak = 0;
+    const int runs = std::max(1, options_.Runs / 2);
+    for (int r = 0; r < runs; ++r) {
+      wc.push_back(RunProcess({"wc", "-l", path.string()}).Seconds);
+      const ProcessRun run = RunProcess({ZUNKARO_REPORT_PROGRAM, "--sjis", path.string()});
+      if (run.Status != 0) throw std::runtime_error("zunkaro-report failed");
+      report.push_back(run.Seconds);
+      peak = std::max(peak, run.PeakKiB);
+    }
+    std::filesystem::remove(path);
+    std::printf("  zunkaro-report --sjis %.3f s, wc -l %.3f s (%.2fx)\n", Median(report), Median(wc),
+                Median(report) / Median(wc));
+    Target("peak resident memory of zunkaro-report (< 64 MiB)", static_cast<double>(peak) / 1024,
+           " MiB", peak < 64 * 1024);
+  }
+
+  Options options_;
+  int failures_ = 0;
+};
+
+int Usage() {
+  std::fputs(
+      "Usage: zunkaro-bench [--quick] [--no-long] [--dir DIR]\n"
+      "       zunkaro-bench generate typical|worst-case|tie-heavy|long SEED FILE\n",
+      stderr);
+  return 2;
+}
+
+int Main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "generate") {
+    if (args.size() != 4) return Usage();
+    for (const LogShape shape :
+         {LogShape::kTypical, LogShape::kWorstCase, LogShape::kTieHeavy, LogShape::kLong}) {
+      if (args[1] == ShapeName(shape)) {
+        const GeneratedLog log =
+            GenerateLog(shape, static_cast<std::uint32_t>(std::stoul(args[2])), args[3]);
+        std::printf("%s: %llu bytes, %d messages\n", args[3].c_str(),
+                    static_cast<unsigned long long>(log.Bytes), log.Messages);
+        return 0;
+      }
+    }
+    return Usage();
+  }
+  Options options;
+  options.Dir = std::filesystem::temp_directory_path();
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--quick") {
+      options.Runs = 3;
+      options.ReferenceRuns = 1;
+    } else if (args[i] == "--no-long") {
+      options.Long = false;
+    } else if (args[i] == "--dir" && i + 1 < args.size()) {
+      options.Dir = args[++i];
+    } else {
+      return Usage();
+    }
+  }
+  std::string pattern = (options.Dir / "zunkaro-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    std::fprintf(stderr, "zunkaro-bench: %s: %s\n", pattern.c_str(), std::strerror(errno));
+    return 2;
+  }
+  options.Dir = pattern;
+  Bench bench(options);
+  int status = 2;
+  try {
+    status = bench.Run();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zunkaro-bench: %s\n", error.what());
+  }
+  std::filesystem::remove_all(options.Dir);
+  return status;
+}
+
+}  // namespace
+}  // namespace zunkaro::bench
+
+int main(int argc, char** argv) { return zunkaro::bench::Main(argc, argv); }
