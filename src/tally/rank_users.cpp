@@ -250,15 +250,16 @@ void RankUsers(AnalysisState& state) {
     }
     order.swap(composed);
   };
-  const auto rankBy = [&](SortKey key, std::vector<std::int32_t>& ranks) {
+  // Ranks by the key just sorted by: keys[step[j]] is the key in place j.
+  const auto rankBy = [&](std::vector<std::int32_t>& ranks) {
     CompetitionRanks(
-        n, [&](std::size_t j) { return KeyOf(*slots[order[j]], key); },
+        n, [&](std::size_t j) { return keys[step[j]]; },
         [&](std::size_t j, std::int32_t r) { ranks[order[j]] = r; });
   };
   sortBy(SortKey::PostCount);
-  rankBy(SortKey::PostCount, postRanks);
+  rankBy(postRanks);
   sortBy(SortKey::AverageChars);
-  rankBy(SortKey::AverageChars, averageRanks);
+  rankBy(averageRanks);
   sortBy(SortKey::CharCount);
 
   std::vector<UserTally*> placed(n);
