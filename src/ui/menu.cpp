@@ -6,9 +6,13 @@
 
 namespace zunkaro::ui {
 
-MenuItem::MenuItem(QWidget* owner, std::string_view sjisCaption)
-    : QAction(FromShiftJis(sjisCaption), owner), owner_(owner) {
-  setSeparator(sjisCaption == "-");
+MenuItem::MenuItem(QWidget* owner, std::string_view sjisCaption) : QAction(owner), owner_(owner) {
+  if (sjisCaption == "-") {
+    // A line, no text: some styles would print a separator's text.
+    setSeparator(true);
+  } else {
+    setText(FromShiftJis(sjisCaption));
+  }
 }
 
 MenuItem::~MenuItem() = default;
