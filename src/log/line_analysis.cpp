@@ -130,6 +130,18 @@ LineKind ClassifyLine(std::string_view line) noexcept {
   return LineKind::lkBody;
 }
 
+namespace {
+
+// A first byte in the last place counted takes its second from beyond it,
+// where the text goes on: the full-width space still counts nothing.
+[[nodiscard]] bool FullWidthSpaceAtLimit(std::string_view text, std::size_t n) noexcept {
+  return n == kCountLimit && text.size() > kCountLimit &&
+         static_cast<unsigned char>(text[kCountLimit - 1]) == kIdeographicSpaceLead &&
+         static_cast<unsigned char>(text[kCountLimit]) == kIdeographicSpaceTrail;
+}
+
+}  // namespace
+
 namespace detail {
 
 std::int32_t CountCharsByteByByte(std::string_view text) noexcept {
@@ -159,6 +171,9 @@ std::int32_t CountCharsByteByByte(std::string_view text) noexcept {
     // The last byte alone; a first byte with nothing after it counts one.
     const ByteClass c = kByteClasses[p[i]];
     count += (c == ByteClass::kVisible || c == ByteClass::kLead) ? 1 : 0;
+    if (c == ByteClass::kLead && FullWidthSpaceAtLimit(text, n)) {
+      count -= 1;
+    }
   }
   return count;
 }
@@ -260,6 +275,11 @@ std::int32_t CountChars(std::string_view text) noexcept {
   bool carry = false;
   std::uint64_t spaceLeadBefore = 0;
   for (std::size_t first = 0;; first += kBlocksPerWord) {
+    if (carry && first * kBlock == kCountLimit && FullWidthSpaceAtLimit(text, n)) {
+      // The last place counted holds a first byte (its second byte would
+      // begin this word), and with what follows it is a full-width space.
+      count -= 1;
+    }
     WordMasks m;
     const std::size_t end = std::min(blocks, first + kBlocksPerWord);
     for (std::size_t b = first; b < end; ++b) {

@@ -93,40 +93,52 @@ constexpr std::size_t kSlack = kBlock;
 
 }  // namespace
 
-LogReader::LogReader(const std::filesystem::path& path)
-    : path_(path), buffer_(new char[kBufferBytes + kSlack]()) {
+const FileCalls& SystemFileCalls() noexcept {
+  static constexpr FileCalls kCalls{
+      [](const char* path, int flags) { return ::open(path, flags); },
+      [](int fd, struct stat* st) { return ::fstat(fd, st); },
+      [](int fd, void* buffer, std::size_t bytes) { return ::read(fd, buffer, bytes); },
+      [](int fd) { return ::close(fd); },
+  };
+  return kCalls;
+}
+
+LogReader::LogReader(const std::filesystem::path& path, const FileCalls& calls)
+    : path_(path), calls_(calls), buffer_(new char[kBufferBytes + kSlack]()) {
   do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = calls_.Open(path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0) {
     throw LogError(path_, ErrnoText(errno));
   }
+  // Whatever goes wrong from here closes the file again.
+  const auto refuse = [this](const std::string& reason) {
+    calls_.Close(fd_);
+    fd_ = -1;
+    throw LogError(path_, reason);
+  };
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
-    const int error = errno;
-    ::close(fd_);
-    throw LogError(path_, ErrnoText(error));
+  if (calls_.Stat(fd_, &st) != 0) {
+    refuse(ErrnoText(errno));
   }
   if (S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    throw LogError(path_, ErrnoText(EISDIR));
+    refuse(ErrnoText(EISDIR));
   }
   if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     // A device may never end (/dev/zero); a log is a file or a pipe.
-    ::close(fd_);
-    throw LogError(path_, "is a device, not a log file");
+    refuse("is a device, not a log file");
   }
 }
 
 LogReader::~LogReader() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    calls_.Close(fd_);
   }
 }
 
 bool LogReader::ReadMore() {
   for (;;) {
-    const ssize_t got = ::read(fd_, buffer_.get() + end_, kBufferBytes - end_);
+    const ssize_t got = calls_.Read(fd_, buffer_.get() + end_, kBufferBytes - end_);
     if (got > 0) {
       end_ += static_cast<std::size_t>(got);
       return true;

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string_view>
 
+#include "log/file_calls.hpp"
+
 namespace zunkaro {
 
 // One line as read. Its text ends at the first NUL byte it holds, as a C
@@ -34,7 +36,8 @@ class LogReader {
  public:
   // Opens the log for reading. Throws LogError naming the file when it cannot
   // be opened, or when it is a directory or a device rather than a file.
-  explicit LogReader(const std::filesystem::path& path);
+  explicit LogReader(const std::filesystem::path& path,
+                     const FileCalls& calls = SystemFileCalls());
   ~LogReader();
   LogReader(const LogReader&) = delete;
   LogReader& operator=(const LogReader&) = delete;
@@ -57,6 +60,7 @@ class LogReader {
   [[nodiscard]] bool ReadLineSlowly(Line& line);
 
   std::filesystem::path path_;
+  const FileCalls& calls_;
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
   std::size_t pos_ = 0;

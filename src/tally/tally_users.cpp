@@ -1,16 +1,16 @@
 #include "tally/tally_users.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
 namespace zunkaro {
 namespace {
 
-// An open-addressing index from User-ID to slot of Users: a power of two at
-// least twice the table, so probes stay short.
-constexpr unsigned kIndexBits = 17;
-constexpr std::size_t kIndexSize = std::size_t{1} << kIndexBits;
-static_assert(kIndexSize >= 2 * kTableSlots);
+// An open-addressing index from User-ID to slot of Users, with room for
+// twice as many User-IDs as there are messages, so probes stay short.
+constexpr unsigned kSmallestIndexBits = 4;
 constexpr std::uint32_t kEmpty = 0;  // entries hold slot + 1
 constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
 
@@ -20,8 +20,8 @@ constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
   return key;
 }
 
-[[nodiscard]] std::size_t Home(std::uint64_t key) noexcept {
-  return static_cast<std::size_t>((key * kHashMultiplier) >> (64 - kIndexBits));
+[[nodiscard]] std::size_t Home(std::uint64_t key, unsigned bits) noexcept {
+  return static_cast<std::size_t>((key * kHashMultiplier) >> (64 - bits));
 }
 
 }  // namespace
@@ -34,8 +34,12 @@ void TallyUsers(AnalysisState& state) {
   state.CharTotal = 0;
   state.Users.Clear();
 
-  std::vector<std::uint32_t> index(kIndexSize, kEmpty);
-  std::vector<std::uint64_t> keys(kIndexSize);
+  const unsigned bits = std::max(
+      kSmallestIndexBits,
+      static_cast<unsigned>(std::bit_width(2 * static_cast<std::size_t>(state.MessageCount))));
+  const std::size_t size = std::size_t{1} << bits;
+  std::vector<std::uint32_t> index(size, kEmpty);
+  std::vector<std::uint64_t> keys(size);
 
   for (std::int32_t i = 0; i < state.MessageCount; ++i) {
     const MessageRecord& m = *state.Messages[static_cast<std::size_t>(i)];
@@ -50,9 +54,9 @@ void TallyUsers(AnalysisState& state) {
       continue;
     }
     const std::uint64_t key = Key(m.UserId);
-    std::size_t probe = Home(key);
+    std::size_t probe = Home(key, bits);
     while (index[probe] != kEmpty && keys[probe] != key) {
-      probe = (probe + 1) & (kIndexSize - 1);
+      probe = (probe + 1) & (size - 1);
     }
     if (index[probe] != kEmpty) {
       // A known User-ID: its latest handle replaces the old one.

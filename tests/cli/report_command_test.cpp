@@ -165,6 +165,10 @@ TEST(ReportProgramTest, ExitStatusAndFullOutput) {
             kExitFailure);
   EXPECT_EQ(ReadFileBytes(err.path()),
             "zunkaro-report: standard output: No space left on device\n");
+
+  // So is a standard output that is closed.
+  EXPECT_EQ(RunProgram(program + " " + kWorked + " >&- 2>" + err.path().string()), kExitFailure);
+  EXPECT_EQ(ReadFileBytes(err.path()), "zunkaro-report: standard output: Bad file descriptor\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "reference/literal_analysis.hpp"
 #include "support/case_name.hpp"
 #include "support/log_builder.hpp"
 
@@ -91,12 +92,16 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"NoShiftJisLeadsCountToo", "\x7f\x41\x80\x41\xa0\x41\xfd\x41\xff\x41", 5},
         CountCase{"StopsAtNul", std::string("ab\0cd", 5), 2},
         CountCase{"LeadBeforeNulEnds", std::string("a\x82\0cd", 5), 2},
-        CountCase{"OnlyFirst256Bytes", std::string(300, 'x'), 256}),
+        CountCase{"OnlyFirst256Bytes", std::string(300, 'x'), 256},
+        // A first byte in the 256th place still takes its second from the 257th.
+        CountCase{"FullWidthSpaceAcrossTheLimit", std::string(255, 'x') + "\x81\x40", 255},
+        CountCase{"CharacterAcrossTheLimit", std::string(255, 'x') + "\x82\xa0", 256}),
     testing::CaseName{});
 
-// The count by 64-byte masks agrees with the count byte by byte on any
-// bytes: runs of first bytes of every length across every boundary, NULs,
-// full-width spaces split or not, texts longer than what is counted.
+// The count by 64-byte masks agrees with the count byte by byte and with the
+// literal count on any bytes: runs of first bytes of every length across
+// every boundary, NULs, full-width spaces split or not, texts longer than
+// what is counted.
 TEST(CountCharsTest, AgreesWithByteByByte) {
   std::mt19937 random(7);
   const std::string kBytes = std::string("\x81\x40\x82\xa0\x88\xe0\xff\x7f\x80\xa1\xdf Aa\n\t", 17) +
@@ -110,6 +115,7 @@ TEST(CountCharsTest, AgreesWithByteByByte) {
       c = pick == 0 ? '\0' : kBytes[static_cast<std::size_t>(pick) % (kBytes.size() - 1)];
     }
     ASSERT_EQ(CountChars(text), detail::CountCharsByteByByte(text)) << testing::Utf8(text);
+    ASSERT_EQ(CountChars(text), reference::CountChars(text.c_str())) << testing::Utf8(text);
   }
 }
 

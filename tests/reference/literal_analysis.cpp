@@ -50,6 +50,8 @@ bool PatternMatches(const char* line, const char* pattern) {
   return true;
 }
 
+}  // namespace
+
 int ClassifyLine(const char* line) {
   if (PatternMatches(line, "999/999   ZZZXXXXX  ****************  ")) return 1;
   if (PatternMatches(line, "99999/99999 ZZZXXXXX  **************** ")) return 2;
@@ -75,6 +77,8 @@ std::int32_t CountChars(const char* s) {
   }
   return count;
 }
+
+namespace {
 
 // Copies at most `width` bytes from `column`, stopping at the end of the
 // line, and converts them as atoi does.

@@ -1,0 +1,23 @@
+// ClassifyLine and CountChars on any bytes: never a crash or a read outside
+// the text, and always the answer of the literal form.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "log/line_analysis.hpp"
+#include "reference/literal_analysis.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Exactly the bytes given, in a buffer of their own, so that a read past
+  // them is seen.
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string terminated(text);  // the literal form wants a NUL after
+  const int kind = static_cast<int>(zunkaro::ClassifyLine(text));
+  if (kind != zunkaro::reference::ClassifyLine(terminated.c_str())) std::abort();
+  const std::int32_t count = zunkaro::CountChars(text);
+  if (count != zunkaro::detail::CountCharsByteByByte(text)) std::abort();
+  if (count != zunkaro::reference::CountChars(terminated.c_str())) std::abort();
+  return 0;
+}
