@@ -170,14 +170,17 @@ bool LogReader::ReadLine(Line& line) {
   }
   char* const start = buffer_.get() + pos_;
   const std::size_t available = end_ - pos_;
-  const std::size_t at = FindSpecial(start, std::min(available, Line::kMaxBytes));
-  if (at < available && start[at] == kLineFeed) {
+  // A line feed or CR LF within reach; `at` is `reach` when there is none.
+  const std::size_t reach = std::min(available, Line::kMaxBytes);
+  const std::size_t at = FindSpecial(start, reach);
+  if (at < reach && start[at] == kLineFeed) {
     // A plain line: its bytes through the line feed, read in place.
     line.text_ = {start, at + 1};
     pos_ += at + 1;
     return true;
   }
-  if (at + 1 < available && start[at] == kCarriageReturn && start[at + 1] == kLineFeed) {
+  if (at < reach && at + 1 < available && start[at] == kCarriageReturn &&
+      start[at + 1] == kLineFeed) {
     // A line ended by CR LF: the carriage return is dropped, so the line
     // feed takes its place.
     start[at] = kLineFeed;

@@ -156,6 +156,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {{1, 6, mfNone}}},
         // A line of 300 bytes arrives as 255 and 45: a header-shaped second
         // read opens a message.
+        // A header of exactly 255 bytes is a whole read: the line feed after
+        // it is its date line, and the real date line ("日付 : 97/03/15 21:05",
+        // 16 characters) is body.
+        LogCase{"HeaderFillsARead", Header(5, "ABC00001", std::string(255 - 38, 'T')),
+                {{5, 217 + 16, mfNone}}},
         LogCase{"LongLineSplitsIntoReads",
                 Header(1) + std::string(255, 'x') + Header(2) + "y\n",
                 {{1, 2 + 255, mfNone}, {2, 3, mfNone}}}),
