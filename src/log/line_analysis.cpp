@@ -147,9 +147,11 @@ namespace detail {
 std::int32_t CountCharsByteByByte(std::string_view text) noexcept {
   std::size_t n = text.size() < kCountLimit ? text.size() : kCountLimit;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  if (const void* nul = std::memchr(p, kNul, n); nul != nullptr) {
-    // The text ends at its NUL; a first byte just before it counts one.
-    n = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - p);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (p[i] == kNul) {
+      // The text ends at its NUL; a first byte just before it counts one.
+      n = i;
+    }
   }
   std::int32_t count = 0;
   std::size_t i = 0;

@@ -1,14 +1,21 @@
 // A table of record pointers with a fixed number of slots, and the records
 // it points to. Records are made in blocks, owned by the table, and handed
 // out again by the next run, so a run costs no allocation once the table has
-// held as many records before.
+// held as many records before. A block is one huge page where the system
+// offers them, so that a large log does not fault its records in 4 KiB at a
+// time.
 #pragma once
+
+#include <sys/mman.h>
 
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <span>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 namespace zunkaro {
@@ -32,15 +39,15 @@ class RecordTable {
     if (slot >= kTableSlots) {
       throw std::out_of_range("record table slot");
     }
-    const std::size_t block = made_ / kBlock;
+    const std::size_t block = made_ / kBlockRecords;
     if (block == blocks_.size()) {
-      blocks_.push_back(std::make_unique<Record[]>(kBlock));
+      blocks_.push_back(NewBlock());
     }
-    Record& record = blocks_[block][made_ % kBlock];
-    record = Record{};
+    Record* record =
+        new (static_cast<Record*>(blocks_[block].get()) + made_ % kBlockRecords) Record{};
     ++made_;
-    slots_[slot] = &record;
-    return record;
+    slots_[slot] = record;
+    return *record;
   }
 
   // The record in `slot`: null where none was ever put.
@@ -50,10 +57,29 @@ class RecordTable {
   [[nodiscard]] std::span<Record*, kTableSlots> Slots() noexcept { return slots_; }
 
  private:
-  static constexpr std::size_t kBlock = 4096;
+  static_assert(std::is_trivially_destructible_v<Record>);
+  static constexpr std::size_t kBlockBytes = std::size_t{2} << 20;  // a huge page
+  static constexpr std::size_t kBlockRecords = kBlockBytes / sizeof(Record);
+
+  struct FreeBlock {
+    void operator()(void* block) const noexcept { std::free(block); }
+  };
+  using Block = std::unique_ptr<void, FreeBlock>;
+
+  [[nodiscard]] static Block NewBlock() {
+    void* block = std::aligned_alloc(kBlockBytes, kBlockBytes);
+    if (block == nullptr) {
+      throw std::bad_alloc();
+    }
+#if defined(MADV_HUGEPAGE)
+    // Only a hint: where huge pages are not offered, small ones serve.
+    (void)madvise(block, kBlockBytes, MADV_HUGEPAGE);
+#endif
+    return Block(block);
+  }
 
   std::array<Record*, kTableSlots> slots_{};
-  std::vector<std::unique_ptr<Record[]>> blocks_;
+  std::vector<Block> blocks_;
   std::size_t made_ = 0;
 };
 

@@ -27,25 +27,30 @@ void Add(std::vector<std::uint32_t>& tree, std::size_t place, std::uint32_t delt
   return total;
 }
 
-// The place of the mark with `before` marks before it.
+// The place of the mark with `before` marks before it, in a tree whose
+// places are a power of two; without branches, as the path is unforeseeable.
 [[nodiscard]] std::size_t FindMark(const std::vector<std::uint32_t>& tree,
                                    std::uint32_t before) noexcept {
   std::size_t place = 0;
-  for (std::size_t step = std::bit_floor(tree.size() - 1); step > 0; step /= 2) {
-    if (place + step < tree.size() && tree[place + step] <= before) {
-      place += step;
-      before -= tree[place];
-    }
+  for (std::size_t step = (tree.size() - 1) / 2; step > 0; step /= 2) {
+    const std::uint32_t below = tree[place + step];
+    const bool past = below <= before;
+    before -= past ? below : 0;
+    place += past ? step : 0;
   }
   return place;
 }
 
-// A tree of n places, every one marked.
-void MarkAll(std::vector<std::uint32_t>& tree, std::size_t n) {
-  tree.resize(n + 1);
+// A tree of n marked places, and unmarked ones after them up to a power of
+// two, so that FindMark needs no bounds.
+void MarkFirst(std::vector<std::uint32_t>& tree, std::size_t n) {
+  const std::size_t places = std::bit_ceil(n);
+  tree.resize(places + 1);
   tree[0] = 0;
-  for (std::size_t i = 1; i <= n; ++i) {
-    tree[i] = static_cast<std::uint32_t>(LowBit(i));
+  for (std::size_t i = 1; i <= places; ++i) {
+    // Entry i covers places i - LowBit(i) + 1 .. i (from 1); the first n are marked.
+    const std::size_t low = i - LowBit(i);
+    tree[i] = static_cast<std::uint32_t>(std::min(i, n) > low ? std::min(i, n) - low : 0);
   }
 }
 
@@ -165,12 +170,15 @@ void ExchangeOrder::PlaceGroup(std::size_t first, std::size_t last,
   for (std::size_t k = 0; k < m; ++k) {
     insertAt_[k] = static_cast<std::uint32_t>(cut);
     const std::uint32_t upTo = k + 1 < m ? largerBefore_[sorted_[first + k + 1]] : larger;
-    cut = (cut + 1 + (upTo - largerBefore_[sorted_[first + k]])) % (k + 1);
+    cut += 1 + (upTo - largerBefore_[sorted_[first + k]]);
+    if (cut > k) {
+      cut %= k + 1;
+    }
   }
   // The ring from the places, last joiner first: each takes the free place
   // with as many free places before it as its joining place says.
   ring_.resize(m);
-  MarkAll(tree_, m);
+  MarkFirst(tree_, m);
   for (std::size_t k = m; k-- > 0;) {
     const std::size_t place = FindMark(tree_, insertAt_[k]);
     ring_[place] = sorted_[first + k];
@@ -199,6 +207,27 @@ void CompetitionRanks(std::size_t n, KeyAt keyAt, SetRank setRank) {
   }
 }
 
+// Each slot keeps its record and takes the contents of the record that was
+// in slot order[j]: the records are read in memory order afterwards. The
+// permutation is followed cycle by cycle, with one record aside.
+void MoveContents(std::span<UserTally*> slots, std::vector<std::uint32_t>& order) {
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) {
+      continue;
+    }
+    const UserTally aside = *slots[start];
+    std::size_t j = start;
+    while (order[j] != start) {
+      const std::size_t from = order[j];
+      *slots[j] = *slots[from];
+      order[j] = static_cast<std::uint32_t>(j);  // placed
+      j = from;
+    }
+    *slots[j] = aside;
+    order[j] = static_cast<std::uint32_t>(j);
+  }
+}
+
 }  // namespace
 
 void SortUsersBy(UserTable& users, std::int32_t count, SortKey key) {
@@ -210,11 +239,7 @@ void SortUsersBy(UserTable& users, std::int32_t count, SortKey key) {
   }
   std::vector<std::uint32_t> order;
   ExchangeOrder().Find(keys, order);
-  std::vector<UserTally*> moved(n);
-  for (std::size_t j = 0; j < n; ++j) {
-    moved[j] = slots[order[j]];
-  }
-  std::copy(moved.begin(), moved.end(), slots.begin());
+  MoveContents(slots, order);
 }
 
 void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField rank) noexcept {
@@ -223,11 +248,20 @@ void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField ra
       [&](std::size_t j, std::int32_t r) { users[j]->*rank = r; });
 }
 
-// The three sorts work on arrays of keys in slot order as the tally left
-// them, composing the orders, and the records are touched once at the end.
+// The three sorts work on arrays of keys, read from the records once in
+// slot order as the tally left them (the order they were made in), and
+// compose their orders; the records are touched once more at the end.
 void RankUsers(AnalysisState& state) {
   const auto n = static_cast<std::size_t>(state.UserCount);
   const std::span<UserTally*> slots = state.Users.Slots().first(n);
+  std::vector<std::int64_t> posts(n);
+  std::vector<std::int64_t> averages(n);
+  std::vector<std::int64_t> chars(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    posts[i] = slots[i]->PostCount;
+    averages[i] = slots[i]->AverageChars;
+    chars[i] = slots[i]->CharCount;
+  }
   std::vector<std::int64_t> keys(n);
   std::vector<std::uint32_t> order(n);
   std::vector<std::uint32_t> step;
@@ -240,9 +274,9 @@ void RankUsers(AnalysisState& state) {
   ExchangeOrder exchange;
   // One sort from the order the last one left: order[j] is the slot of the
   // user in place j.
-  const auto sortBy = [&](SortKey key) {
+  const auto sortBy = [&](const std::vector<std::int64_t>& bySlot) {
     for (std::size_t j = 0; j < n; ++j) {
-      keys[j] = KeyOf(*slots[order[j]], key);
+      keys[j] = bySlot[order[j]];
     }
     exchange.Find(keys, step);
     for (std::size_t j = 0; j < n; ++j) {
@@ -256,21 +290,17 @@ void RankUsers(AnalysisState& state) {
         n, [&](std::size_t j) { return keys[step[j]]; },
         [&](std::size_t j, std::int32_t r) { ranks[order[j]] = r; });
   };
-  sortBy(SortKey::PostCount);
+  sortBy(posts);
   rankBy(postRanks);
-  sortBy(SortKey::AverageChars);
+  sortBy(averages);
   rankBy(averageRanks);
-  sortBy(SortKey::CharCount);
+  sortBy(chars);
 
-  std::vector<UserTally*> placed(n);
   for (std::size_t i = 0; i < n; ++i) {
     slots[i]->PostRank = postRanks[i];
     slots[i]->AverageRank = averageRanks[i];
   }
-  for (std::size_t j = 0; j < n; ++j) {
-    placed[j] = slots[order[j]];
-  }
-  std::copy(placed.begin(), placed.end(), slots.begin());
+  MoveContents(slots, order);
 }
 
 }  // namespace zunkaro

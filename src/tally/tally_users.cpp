@@ -38,8 +38,12 @@ void TallyUsers(AnalysisState& state) {
       kSmallestIndexBits,
       static_cast<unsigned>(std::bit_width(2 * static_cast<std::size_t>(state.MessageCount))));
   const std::size_t size = std::size_t{1} << bits;
-  std::vector<std::uint32_t> index(size, kEmpty);
-  std::vector<std::uint64_t> keys(size);
+  // Key and slot side by side: one probe, one cache line.
+  struct Entry {
+    std::uint64_t Key;
+    std::uint32_t Slot;  // slot + 1, or kEmpty
+  };
+  std::vector<Entry> index(size, Entry{0, kEmpty});
 
   for (std::int32_t i = 0; i < state.MessageCount; ++i) {
     const MessageRecord& m = *state.Messages[static_cast<std::size_t>(i)];
@@ -55,12 +59,12 @@ void TallyUsers(AnalysisState& state) {
     }
     const std::uint64_t key = Key(m.UserId);
     std::size_t probe = Home(key, bits);
-    while (index[probe] != kEmpty && keys[probe] != key) {
+    while (index[probe].Slot != kEmpty && index[probe].Key != key) {
       probe = (probe + 1) & (size - 1);
     }
-    if (index[probe] != kEmpty) {
+    if (index[probe].Slot != kEmpty) {
       // A known User-ID: its latest handle replaces the old one.
-      UserTally& user = *state.Users[index[probe] - 1];
+      UserTally& user = *state.Users[index[probe].Slot - 1];
       user.Handle = m.Handle;
       ++user.PostCount;
       user.CharCount += m.CharCount;
@@ -72,8 +76,7 @@ void TallyUsers(AnalysisState& state) {
       user.Handle = m.Handle;
       user.PostCount = 1;
       user.CharCount = m.CharCount;
-      index[probe] = static_cast<std::uint32_t>(slot + 1);
-      keys[probe] = key;
+      index[probe] = {key, static_cast<std::uint32_t>(slot + 1)};
       ++state.UserCount;
     }
     ++state.PostTotal;
