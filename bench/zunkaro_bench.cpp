@@ -33,7 +33,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-  int Runs = 5;
+  int Runs = 9;
   int ReferenceRuns = 3;
   bool Long = true;
   std::filesystem::path Dir;
