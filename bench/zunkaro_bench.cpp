@@ -159,7 +159,10 @@ class Bench {
     for (const LogShape shape : {LogShape::kTypical, LogShape::kWorstCase, LogShape::kTieHeavy}) {
       MeasureShape(shape);
     }
-    if (options_.Long) MeasureLong();
+    if (options_.Long) {
+      MeasureLong();
+      MeasureOneLongLine();
+    }
     std::printf("\n%s\n", failures_ == 0 ? "all targets met" : "SOME TARGETS MISSED");
     return failures_ == 0 ? 0 : 1;
   }
@@ -268,6 +271,27 @@ class Bench {
            " MiB", peak < 64 * 1024);
   }
 
+  // A file of 1 GiB in one line, without a line feed: no message, in the
+  // memory of any other log.
+  void MeasureOneLongLine() {
+    const std::filesystem::path path = options_.Dir / "one-line.log";
+    {
+      std::ofstream file(path, std::ios::binary);
+      const std::string block(std::size_t{1} << 20, 'x');
+      for (int i = 0; i < 1024 && file; ++i) file.write(block.data(), static_cast<std::streamsize>(block.size()));
+      if (!file) throw std::runtime_error(path.string() + ": cannot write");
+    }
+    std::printf("one line  1073.7 MB without a line feed\n");
+    const ProcessRun run = RunProcess({ZUNKARO_REPORT_PROGRAM, "--sjis", path.string()});
+    const long peak = PeakMemoryOf({ZUNKARO_REPORT_PROGRAM, "--sjis", path.string()});
+    std::filesystem::remove(path);
+    std::printf("  zunkaro-report --sjis %.3f s, exit status %d (no message)\n", run.Seconds,
+                run.Status);
+    if (run.Status != 1) ++failures_;
+    Target("peak resident memory of zunkaro-report (< 64 MiB)", static_cast<double>(peak) / 1024,
+           " MiB", peak < 64 * 1024);
+  }
+
   Options options_;
   int failures_ = 0;
 };
@@ -284,10 +308,11 @@ int Usage() {
 int Main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "peak-memory") {
-    // Runs the rest as a program and prints its peak resident memory in KiB.
+    // Runs the rest as a program and prints its peak resident memory in KiB
+    // and its exit status.
     const ProcessRun run = RunProcess({args.begin() + 1, args.end()});
-    std::printf("%ld\n", run.PeakKiB);
-    return run.Status;
+    std::printf("%ld %d\n", run.PeakKiB, run.Status);
+    return 0;
   }
   if (!args.empty() && args[0] == "generate") {
     if (args.size() != 4) return Usage();

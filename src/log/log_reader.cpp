@@ -188,6 +188,13 @@ bool LogReader::ReadLine(Line& line) {
     pos_ += at + 2;
     return true;
   }
+  if (at == Line::kMaxBytes) {
+    // 255 plain bytes and no line end among them: a read of its own, and the
+    // line goes on in the next.
+    line.text_ = {start, at};
+    pos_ += at;
+    return true;
+  }
   return ReadLineSlowly(line);
 }
 
