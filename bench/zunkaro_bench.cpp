@@ -58,7 +58,7 @@ struct ProcessRun {
   int Status = -1;
 };
 
-// Runs a program with standard output to /dev/null; its time, and its peak
+// Runs a program with its output to /dev/null; its time, and its peak
 // memory as the kernel counts it (which, for a child spawned straight from a
 // large process, includes that process's memory: see PeakMemoryOf).
 ProcessRun RunProcess(const std::vector<std::string>& args) {
@@ -68,6 +68,7 @@ ProcessRun RunProcess(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   const auto start = Clock::now();
   pid_t pid = 0;
   if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
