@@ -12,7 +12,6 @@
 #include "core/shift_jis.hpp"
 #include "core/version.hpp"
 #include "log/log_error.hpp"
-#include "log/message_record.hpp"
 
 namespace zunkaro {
 namespace {

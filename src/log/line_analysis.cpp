@@ -151,6 +151,7 @@ std::int32_t CountCharsByteByByte(std::string_view text) noexcept {
     if (p[i] == kNul) {
       // The text ends at its NUL; a first byte just before it counts one.
       n = i;
+      break;
     }
   }
   std::int32_t count = 0;

@@ -20,7 +20,6 @@ class StringLines final : public LineList {
  public:
   void Add(std::string_view line) override { lines_.emplace_back(line); }
   [[nodiscard]] const std::vector<std::string>& lines() const noexcept { return lines_; }
-  void clear() noexcept { lines_.clear(); }
 
  private:
   std::vector<std::string> lines_;
