@@ -10,6 +10,7 @@
 
 #include "core/analysis.hpp"
 #include "core/shift_jis.hpp"
+#include "cli/parse_args.hpp"
 #include "core/version.hpp"
 #include "log/log_error.hpp"
 
@@ -17,27 +18,6 @@ namespace zunkaro {
 namespace {
 
 constexpr std::string_view kProgram = "zunkaro-report";
-
-constexpr std::string_view kUsage =
-    "Usage: zunkaro-report [--sjis] LOG...\n"
-    "Print the ranking report of each Shift-JIS forum log.\n"
-    "\n"
-    "  --sjis     write the report as Shift-JIS with CR LF line ends: byte for byte\n"
-    "             the report file that the Zunkaro window saves\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
-    "\n"
-    "By default the report is UTF-8 with LF line ends, for a terminal.\n"
-    "With several logs each report is headed by a line \"==> LOG <==\".\n"
-    "\n"
-    "Exit status: 0 when every log gave its report; 1 when a log holds no message;\n"
-    "2 when a log cannot be read or holds more than 65000 messages, when the\n"
-    "output cannot be written, or when the command line is wrong.\n";
-
-struct Options {
-  bool ShiftJis = false;
-  std::vector<std::string_view> Logs;
-};
 
 // Reports in the chosen form, written as they are made. The analysis writes
 // a report only once its whole log has been read, so a log that fails puts
@@ -112,50 +92,48 @@ void PrintError(std::FILE* err, std::string_view text) {
                static_cast<int>(text.size()), text.data());
 }
 
-[[nodiscard]] int UsageError(std::FILE* err, const std::string& text) {
+[[nodiscard]] int RefuseUsage(std::FILE* err, std::string_view text) {
   PrintError(err, text);
   std::fprintf(err, "Try '%.*s --help' for more information.\n",
                static_cast<int>(kProgram.size()), kProgram.data());
   return kExitFailure;
 }
 
+// Writes a text of our own, such as the help, to standard output.
+[[nodiscard]] int Answer(std::FILE* out, std::FILE* err, std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
+    PrintError(err, std::string("standard output: ") + std::strerror(errno));
+    return kExitFailure;
+  }
+  return kExitReport;
+}
+
 }  // namespace
 
 int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FILE* err) {
-  Options options;
-  bool optionsEnded = false;
-  for (const char* arg : args) {
-    const std::string_view a = arg == nullptr ? std::string_view{} : std::string_view{arg};
-    if (optionsEnded || a.empty() || a == "-" || a.front() != '-') {
-      options.Logs.push_back(a);
-    } else if (a == "--") {
-      optionsEnded = true;
-    } else if (a == "--sjis") {
-      options.ShiftJis = true;
-    } else if (a == "--help" || a == "-h") {
-      std::fwrite(kUsage.data(), 1, kUsage.size(), out);
-      return std::fflush(out) == 0 ? kExitReport : kExitFailure;
-    } else if (a == "--version") {
-      std::fprintf(out, "%.*s (Zunkaro) %.*s\n", static_cast<int>(kProgram.size()),
-                   kProgram.data(), static_cast<int>(kVersionUtf8.size()), kVersionUtf8.data());
-      return std::fflush(out) == 0 ? kExitReport : kExitFailure;
-    } else {
-      return UsageError(err, "unknown option '" + std::string(a) + "'");
-    }
+  const ParsedArgs parsed = ParseArgs(args);
+  if (std::holds_alternative<ShowHelp>(parsed)) {
+    return Answer(out, err, HelpText());
   }
-  if (options.Logs.empty()) {
-    return UsageError(err, "no log given");
+  if (std::holds_alternative<ShowVersion>(parsed)) {
+    return Answer(out, err, std::string(kProgram) + " (Zunkaro) " + std::string(kVersionAscii) + "\n");
   }
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    return RefuseUsage(err, error->Message);
+  }
+  return RunReport(std::get<Options>(parsed), out, err);
+}
 
+int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   const bool several = options.Logs.size() > 1;
   const auto analysis = std::make_unique<Analysis>();
   OutputLines output(out, options.ShiftJis);
   int status = kExitReport;
   bool first = true;
-  for (const std::string_view log : options.Logs) {
+  for (const std::string& log : options.Logs) {
     if (several) {
       // As head(1) does: a heading on each report, a blank line between them.
-      output.Head("==> " + std::string(log) + " <==", !first);
+      output.Head("==> " + log + " <==", !first);
     }
     Outcome outcome{};
     try {
@@ -170,7 +148,7 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
     }
     if (outcome == Outcome::kNoMessages) {
       if (several) {
-        PrintError(err, std::string(log) + ": " + std::string(kNoMessagesText));
+        PrintError(err, log + ": " + std::string(kNoMessagesText));
       } else {
         std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
                      kNoMessagesText.data());

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <span>
 
+#include "cli/parse_args.hpp"
+
 namespace zunkaro {
 
 // Exit statuses of the command.
@@ -15,5 +17,9 @@ inline constexpr int kExitFailure = 2;     // a log or the output failed, or the
 // `out` and errors to `err`; returns the exit status, the worst of all logs.
 [[nodiscard]] int RunReportCommand(std::span<const char* const> args, std::FILE* out,
                                    std::FILE* err);
+
+// Runs the command as `options` ask: the reports of the logs on `out`,
+// errors on `err`; returns the exit status.
+[[nodiscard]] int RunReport(const Options& options, std::FILE* out, std::FILE* err);
 
 }  // namespace zunkaro

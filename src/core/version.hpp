@@ -9,4 +9,7 @@ inline constexpr std::string_view kVersionLineShiftJis = "Zunkaro Version 0.30\x
 // The same version for a UTF-8 terminal.
 inline constexpr std::string_view kVersionUtf8 = "0.30\xce\xb2" "2";
 
+// The same version in plain ASCII, for --version.
+inline constexpr std::string_view kVersionAscii = "0.30beta2";
+
 }  // namespace zunkaro

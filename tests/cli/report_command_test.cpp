@@ -137,9 +137,9 @@ TEST_P(UsageTest, Answers) {
 INSTANTIATE_TEST_SUITE_P(
     Args, UsageTest,
     ::testing::Values(
-        UsageCase{"Help", {"--help"}, kExitReport, "Usage: zunkaro-report [--sjis] LOG...", ""},
+        UsageCase{"Help", {"--help"}, kExitReport, "Usage: zunkaro-report [OPTION]... LOG...", ""},
         UsageCase{"HelpWinsOverLogs", {"missing.log", "-h"}, kExitReport, "Usage:", ""},
-        UsageCase{"Version", {"--version"}, kExitReport, "zunkaro-report (Zunkaro) 0.30β2\n", ""},
+        UsageCase{"Version", {"--version"}, kExitReport, "zunkaro-report (Zunkaro) 0.30beta2\n", ""},
         UsageCase{"NoLog", {}, kExitFailure, "", "zunkaro-report: no log given\nTry"},
         UsageCase{"OnlySjis", {"--sjis"}, kExitFailure, "", "no log given"},
         UsageCase{"UnknownOption", {"--utf16", kWorked}, kExitFailure, "",
