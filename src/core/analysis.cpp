@@ -17,7 +17,7 @@ std::int32_t Analysis::CountChars(std::string_view text) noexcept {
 
 void Analysis::ExtractMessages(const std::filesystem::path& path) {
   MessageCount = 0;
-  MessageCount = zunkaro::ExtractMessages(path, Messages);
+  MessageCount = zunkaro::ExtractMessages(path, Messages, &Notes);
 }
 
 void Analysis::TallyUsers() { zunkaro::TallyUsers(*this); }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "log/extract_messages.hpp"
 #include "log/line_analysis.hpp"
 #include "tally/analysis_state.hpp"
 #include "tally/line_list.hpp"
@@ -31,6 +32,9 @@ class Analysis : public AnalysisState {
   void TallyUsers();
   void RankUsers();
   void WriteReport(LineList& lines) const;
+
+  // Where the messages of the last log stand, and how its lines fell.
+  ReadingNotes Notes;
 
   // The whole road of one log: extract, tally, and, when the log holds
   // messages, rank and append the report to `lines`.

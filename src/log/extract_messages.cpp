@@ -83,8 +83,37 @@ void ReadDate(std::string_view line, MessageRecord& record) noexcept {
 
 }  // namespace
 
-std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
+// The notes of a reading, or none; the extraction's loop stays the same.
+class NoteTaker {
+ public:
+  explicit NoteTaker(ReadingNotes* notes) noexcept : notes_(notes) {
+    if (notes_ != nullptr) {
+      notes_->Clear();
+    }
+  }
+  void Header(std::int64_t line) {
+    if (notes_ != nullptr) {
+      notes_->HeaderLines.push_back(line);
+    }
+  }
+  void Outside() noexcept {
+    if (notes_ != nullptr) {
+      ++notes_->LinesOutside;
+    }
+  }
+  void End(const LogReader& reader) noexcept {
+    if (notes_ != nullptr) {
+      notes_->LinesRead = reader.LineNumber();
+    }
+  }
+
+ private:
+  ReadingNotes* notes_;
+};
+
+std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingNotes* notes) {
   messages.Clear();
+  NoteTaker note(notes);
   Line line;
   std::size_t next = 0;            // the slot of the next message
   MessageRecord* open = nullptr;   // the open message, if any
@@ -96,10 +125,15 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
         // Text of the open message; outside a message it is dropped.
         if (open != nullptr) {
           open->CharCount += CountChars(text);
+        } else {
+          note.Outside();
         }
         break;
       case LineKind::lkSeparator:
         // Closes the open message; a separator outside one changes nothing.
+        if (open == nullptr) {
+          note.Outside();
+        }
         open = nullptr;
         break;
       case LineKind::lkShortHeader:
@@ -111,6 +145,7 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
                                             std::to_string(kTableSlots));
         }
         MessageRecord& record = messages.Put(next++);
+        note.Header(reader.LineNumber());
         ReadHeader(text, kind == LineKind::lkShortHeader ? kShortHeaderLayout : kLongHeaderLayout,
                    record);
         // The line after a header is its date line, whatever it holds; a
@@ -123,12 +158,14 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages) {
       }
     }
   }
+  note.End(reader);
   return static_cast<std::int32_t>(next);
 }
 
-std::int32_t ExtractMessages(const std::filesystem::path& path, MessageTable& messages) {
+std::int32_t ExtractMessages(const std::filesystem::path& path, MessageTable& messages,
+                             ReadingNotes* notes) {
   LogReader reader(path);
-  return ExtractMessages(reader, messages);
+  return ExtractMessages(reader, messages, notes);
 }
 
 }  // namespace zunkaro

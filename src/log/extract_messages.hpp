@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "log/message_record.hpp"
 
@@ -11,15 +12,33 @@ namespace zunkaro {
 
 class LogReader;
 
+// What a reading found besides the records: where each message's header
+// stands in the file, and how the lines fell, for the audit and the
+// diagnostics. Lines are counted by line feeds, from 1.
+struct ReadingNotes {
+  std::vector<std::int64_t> HeaderLines;  // per message, in slot order: its header's line
+  std::int64_t LinesRead = 0;             // the lines of the log, up to its end
+  std::int64_t LinesOutside = 0;          // lines before, between and after messages
+
+  void Clear() noexcept {
+    HeaderLines.clear();
+    LinesRead = 0;
+    LinesOutside = 0;
+  }
+};
+
 // Reads the log at `path` into `messages` from slot 0, one record per header
 // line in file order, and returns how many there are. Records already in the
 // slots are reused. Throws LogError when the file cannot be opened or read to
 // its end, or when it holds more than kTableSlots header lines; nothing is
 // written past the table's end.
+// `notes`, when given, is filled anew.
 [[nodiscard]] std::int32_t ExtractMessages(const std::filesystem::path& path,
-                                           MessageTable& messages);
+                                           MessageTable& messages,
+                                           ReadingNotes* notes = nullptr);
 
 // The same, from a reader already open.
-[[nodiscard]] std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages);
+[[nodiscard]] std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages,
+                                           ReadingNotes* notes = nullptr);
 
 }  // namespace zunkaro

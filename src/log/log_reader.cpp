@@ -177,6 +177,7 @@ bool LogReader::ReadLine(Line& line) {
     // A plain line: its bytes through the line feed, read in place.
     line.text_ = {start, at + 1};
     pos_ += at + 1;
+    lineNumber_ = nextLineNumber_++;
     return true;
   }
   if (at < reach && at + 1 < available && start[at] == kCarriageReturn &&
@@ -186,6 +187,7 @@ bool LogReader::ReadLine(Line& line) {
     start[at] = kLineFeed;
     line.text_ = {start, at + 1};
     pos_ += at + 2;
+    lineNumber_ = nextLineNumber_++;
     return true;
   }
   if (at == Line::kMaxBytes) {
@@ -193,12 +195,14 @@ bool LogReader::ReadLine(Line& line) {
     // line goes on in the next.
     line.text_ = {start, at};
     pos_ += at;
+    lineNumber_ = nextLineNumber_;
     return true;
   }
   return ReadLineSlowly(line);
 }
 
 bool LogReader::ReadLineSlowly(Line& line) {
+  const std::int64_t number = nextLineNumber_;
   std::size_t length = 0;
   while (!ended_ && length < Line::kMaxBytes) {
     if (pos_ == end_) {
@@ -221,6 +225,7 @@ bool LogReader::ReadLineSlowly(Line& line) {
     line.bytes_[length++] = byte;
     if (byte == kLineFeed) {
       // The line feed ends the line and belongs to it.
+      ++nextLineNumber_;
       break;
     }
   }
@@ -234,6 +239,7 @@ bool LogReader::ReadLineSlowly(Line& line) {
       nul == nullptr ? length
                      : static_cast<std::size_t>(static_cast<const char*>(nul) - line.bytes_.data());
   line.text_ = {line.bytes_.data(), visible};
+  lineNumber_ = number;
   return true;
 }
 

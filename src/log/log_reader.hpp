@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -49,6 +50,11 @@ class LogReader {
 
   [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
 
+  // The 1-based number of the line that the last ReadLine() gave, counting
+  // line feeds in the file: the pieces of a line longer than a read share
+  // its number. 0 before the first read.
+  [[nodiscard]] std::int64_t LineNumber() const noexcept { return lineNumber_; }
+
  private:
   // Moves what is left to the front of the buffer and reads more after it,
   // until a whole line's worth is there or the file ends.
@@ -67,6 +73,8 @@ class LogReader {
   std::size_t end_ = 0;
   bool fileEnded_ = false;  // read(2) has given everything
   bool ended_ = false;      // the log has ended: end of file or 0x1A
+  std::int64_t lineNumber_ = 0;      // of the line last read
+  std::int64_t nextLineNumber_ = 1;  // of the next read, once a line feed ended the last
 };
 
 }  // namespace zunkaro

@@ -75,6 +75,21 @@ TEST(ExtractMessagesTest, WorkedExample) {
   EXPECT_EQ(second.Minute, 4);
 }
 
+TEST(ExtractMessagesTest, NotesWhereHeadersStandAndHowLinesFell) {
+  // The worked example with a body line of 300 bytes, read in two pieces
+  // that share one line number, and two stray lines at the end.
+  for (const bool crlf : {false, true}) {
+    const TempFile file(WorkedExample(crlf).Body(std::string(299, 'x')).Separator().Body("z").Bytes());
+    auto table = std::make_unique<MessageTable>();
+    ReadingNotes notes;
+    notes.LinesOutside = 99;  // filled anew
+    ASSERT_EQ(ExtractMessages(file.path(), *table, &notes), 2);
+    EXPECT_EQ(notes.HeaderLines, (std::vector<std::int64_t>{2, 8}));
+    EXPECT_EQ(notes.LinesRead, 13);
+    EXPECT_EQ(notes.LinesOutside, 3);  // the first line, the line after the separator, the last
+  }
+}
+
 TEST(ExtractMessagesTest, CrLfAndLfReadAlike) {
   const std::string crlf = WorkedExample(true).Bytes();
   ASSERT_NE(crlf, WorkedExample().Bytes());
