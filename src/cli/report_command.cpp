@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/analysis.hpp"
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 #include "cli/parse_args.hpp"
 #include "core/version.hpp"
 #include "log/log_error.hpp"

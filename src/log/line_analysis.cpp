@@ -76,6 +76,17 @@ class CompiledPattern {
     return true;
   }
 
+  // The positions at which the line (at least N bytes) differs from the
+  // pattern, counted up to `enough`.
+  [[nodiscard]] constexpr std::size_t Differences(std::string_view line,
+                                                  std::size_t enough) const noexcept {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < N && n < enough; ++i) {
+      if (!accepts_[i][static_cast<unsigned char>(line[i])]) ++n;
+    }
+    return n;
+  }
+
  private:
   std::array<std::array<bool, 256>, N> accepts_{};
 };
@@ -128,6 +139,78 @@ LineKind ClassifyLine(std::string_view line) noexcept {
   }
   // Most lines: no pattern can match.
   return LineKind::lkBody;
+}
+
+namespace {
+
+constexpr char kTab = '\t';
+constexpr char kSpace = ' ';
+constexpr char kSlash = '/';
+// The widths of a message number in a line taken for a mangled header.
+constexpr std::size_t kFewestDigits = 2;
+constexpr std::size_t kMostDigits = 6;
+// The most bytes in which a line may differ from a header pattern.
+constexpr std::size_t kMostDifferences = 2;
+// No header is shorter than a number, "/", a number, a User-ID and gaps.
+constexpr std::size_t kShortestMangledHeader = 20;
+
+[[nodiscard]] constexpr bool IsGap(char c) noexcept { return c == kSpace || c == kTab; }
+
+// Skips the bytes at `at` that `is` accepts, at most `most`; how many.
+template <typename Accept>
+[[nodiscard]] std::size_t Skip(std::string_view line, std::size_t& at, std::size_t most,
+                               Accept is) noexcept {
+  std::size_t n = 0;
+  while (at < line.size() && n < most && is(line[at])) {
+    ++at;
+    ++n;
+  }
+  return n;
+}
+
+// Number "/" number, a gap, a User-ID, a gap: the shape of a header's start.
+[[nodiscard]] bool HasHeaderShape(std::string_view line) noexcept {
+  const auto digit = [](char c) { return IsDigit(static_cast<unsigned char>(c)); };
+  const auto upperOrStar = [](char c) { return IsUpper(static_cast<unsigned char>(c)) || c == '*'; };
+  const auto digitOrStar = [](char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '*'; };
+  std::size_t at = 0;
+  const std::size_t first = Skip(line, at, kMostDigits + 1, digit);
+  if (first < kFewestDigits || first > kMostDigits || at == line.size() || line[at++] != kSlash) {
+    return false;
+  }
+  const std::size_t second = Skip(line, at, kMostDigits + 1, digit);
+  if (second < kFewestDigits || second > kMostDigits || Skip(line, at, line.size(), IsGap) == 0) {
+    return false;
+  }
+  constexpr std::size_t kLetters = 3;
+  constexpr std::size_t kDigits = kUserIdBytes - kLetters;
+  return Skip(line, at, kLetters, upperOrStar) == kLetters &&
+         Skip(line, at, kDigits, digitOrStar) == kDigits && Skip(line, at, 1, IsGap) == 1;
+}
+
+// Whether the line differs from the pattern in at most kMostDifferences of
+// the pattern's bytes.
+template <std::size_t N>
+[[nodiscard]] bool NearlyMatches(const CompiledPattern<N>& pattern, std::string_view line) noexcept {
+  if (line.size() < N) {
+    return false;
+  }
+  return pattern.Differences(line, kMostDifferences + 1) <= kMostDifferences;
+}
+
+}  // namespace
+
+bool IsNearMissHeader(std::string_view line) noexcept {
+  // A cheap look first: most body lines have no digit in their first two bytes.
+  if (line.size() < kShortestMangledHeader ||
+      !(IsDigit(static_cast<unsigned char>(line[0])) || IsDigit(static_cast<unsigned char>(line[1])))) {
+    return false;
+  }
+  if (ClassifyLine(line) != LineKind::lkBody) {
+    return false;
+  }
+  return HasHeaderShape(line) || NearlyMatches(kShortHeader, line) ||
+         NearlyMatches(kLongHeader, line);
 }
 
 namespace {

@@ -44,6 +44,15 @@ inline constexpr std::size_t kHandleBytes = 16;
 // looked at.
 [[nodiscard]] LineKind ClassifyLine(std::string_view line) noexcept;
 
+// Whether a line that is no header would be one but for a byte or two: a
+// line that begins as a header does, a message number, "/", a second
+// number, a gap, a User-ID and a gap, with the gaps of any width and of
+// spaces or tabs and the numbers of 2 to 6 digits (a tab for spaces, a
+// column shifted); or a line that differs from a header pattern in one or
+// two of its bytes. Such a line is a message that the analysis leaves out.
+// Only lines with a digit in their first two bytes are looked at closely.
+[[nodiscard]] bool IsNearMissHeader(std::string_view line) noexcept;
+
 // The visible characters of a Shift-JIS text: printable ASCII, half-width
 // katakana and every double-byte character but the full-width space count
 // one each; spaces, control bytes and line feeds count nothing. The text ends

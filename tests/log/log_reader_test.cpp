@@ -30,6 +30,7 @@ struct FaultPlan {
   int FailOpen = 0;          // errno for open, or 0
   int FailStat = 0;          // errno for fstat, or 0
   int FailReadAt = 0;        // the read call (from 1) that fails, or 0
+  int FailSeek = 0;          // errno for lseek, or 0
   int ReadError = EIO;
   int InterruptEvery = 0;    // every n-th read gives EINTR first, or 0
   std::size_t MaxRead = 0;   // the most one read gives, or 0 for no limit
@@ -79,6 +80,13 @@ const FileCalls kFaultyCalls{
     [](int fd) {
       ++plan.Closes;
       return SystemFileCalls().Close(fd);
+    },
+    [](int fd, off_t offset, int whence) {
+      if (plan.FailSeek != 0) {
+        errno = plan.FailSeek;
+        return off_t{-1};
+      }
+      return SystemFileCalls().Seek(fd, offset, whence);
     },
 };
 
