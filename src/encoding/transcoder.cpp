@@ -402,6 +402,8 @@ std::size_t Transcoder::ConvertIso2022Jp(std::string_view in, bool last, std::st
       // An escape sequence begins; it never splits a pair.
       if (isoFirst_ >= 0) Refuse("escape sequence inside an ISO-2022-JP character");
       isoEscape_ = c;
+      pendingOffset_ = offset_;
+      pendingLine_ = line_;
     } else if (b > kAsciiLast) {
       // Seven bits only.
       Refuse("invalid ISO-2022-JP: a byte above 0x7F");
@@ -421,6 +423,8 @@ std::size_t Transcoder::ConvertIso2022Jp(std::string_view in, bool last, std::st
     } else if (isoFirst_ < 0) {
       // The first byte of a pair.
       isoFirst_ = b;
+      pendingOffset_ = offset_;
+      pendingLine_ = line_;
     } else {
       // The second byte: the character, from its set's table.
       const std::uint16_t code = TableOf(set)[CellOf(static_cast<unsigned char>(isoFirst_), b)];
@@ -440,6 +444,9 @@ std::size_t Transcoder::ConvertIso2022Jp(std::string_view in, bool last, std::st
   if (last && (isoFirst_ >= 0 || !isoEscape_.empty())) {
     // The log ends inside a character or an escape sequence.
     if (!lenientEnd_) {
+      // Named where it begins.
+      offset_ = pendingOffset_;
+      line_ = pendingLine_;
       Refuse("incomplete ISO-2022-JP character or escape sequence at the end of the log");
     }
     isoFirst_ = -1;

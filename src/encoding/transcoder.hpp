@@ -98,6 +98,8 @@ class Transcoder {
   std::uint8_t isoSet_ = 0;
   int isoFirst_ = -1;
   std::string isoEscape_;
+  std::uint64_t pendingOffset_ = 0;  // where the pair or escape sequence began
+  std::int64_t pendingLine_ = 1;
 };
 
 // A source of Shift-JIS bytes over a source in another encoding.
