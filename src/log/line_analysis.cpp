@@ -168,12 +168,15 @@ template <typename Accept>
   return n;
 }
 
-// Number "/" number, a gap, a User-ID, a gap: the shape of a header's start.
+// Number "/" number, a gap, a User-ID, a gap: the shape of a header's start,
+// perhaps after one space or tab.
 [[nodiscard]] bool HasHeaderShape(std::string_view line) noexcept {
   const auto digit = [](char c) { return IsDigit(static_cast<unsigned char>(c)); };
   const auto upperOrStar = [](char c) { return IsUpper(static_cast<unsigned char>(c)) || c == '*'; };
   const auto digitOrStar = [](char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '*'; };
   std::size_t at = 0;
+  // A line shifted right by a byte.
+  (void)Skip(line, at, 1, IsGap);
   const std::size_t first = Skip(line, at, kMostDigits + 1, digit);
   if (first < kFewestDigits || first > kMostDigits || at == line.size() || line[at++] != kSlash) {
     return false;

@@ -45,7 +45,8 @@ inline constexpr std::size_t kHandleBytes = 16;
 [[nodiscard]] LineKind ClassifyLine(std::string_view line) noexcept;
 
 // Whether a line that is no header would be one but for a byte or two: a
-// line that begins as a header does, a message number, "/", a second
+// line that begins as a header does (perhaps after a space or a tab), a
+// message number, "/", a second
 // number, a gap, a User-ID and a gap, with the gaps of any width and of
 // spaces or tabs and the numbers of 2 to 6 digits (a tab for spaces, a
 // column shifted); or a line that differs from a header pattern in one or
