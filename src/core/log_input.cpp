@@ -14,8 +14,10 @@ namespace {
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
 
-// The bytes looked at before the reading starts: one piece of a regular
-// file, kept and read again from memory.
+// The bytes looked at first, kept and read again from memory: enough for a
+// Shift-JIS log to rule out the other encodings and show a line feed.
+constexpr std::size_t kProbe = std::size_t{1} << 12;
+// What is read at a time past those.
 constexpr std::size_t kPiece = std::size_t{1} << 17;
 // The detector is fed this much at a time, to stop soon once it is settled.
 constexpr std::size_t kDetectorStep = std::size_t{1} << 10;
@@ -70,8 +72,8 @@ OpenedLog OpenLog(const LogInput& input, InputNotes& notes, const FileCalls& cal
                                          : std::make_unique<FileSource>(input.Path, calls);
   const bool detect = !input.Forced.has_value();
   const bool rewindable = file->CanRewind();
-  // A regular file keeps its first piece; a pipe all that is judged.
-  const std::size_t keepLimit = rewindable ? kPiece : InputNotes::kStandardInputJudged;
+  // A regular file keeps its first bytes; a pipe all that is judged.
+  const std::size_t keepLimit = rewindable ? kProbe : InputNotes::kStandardInputJudged;
 
   EncodingDetector detector;
   std::string kept;       // the first bytes read, to be read again from memory

@@ -131,11 +131,14 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingN
   MessageRecord* open = nullptr;   // the open message, if any
   while (reader.ReadLine(line)) {
     const std::string_view text = line.Text();
-    const LineKind kind = ClassifyLine(text);
+    const LineLook look = LookAtLine(text);
+    const LineKind kind = look.Kind();
     switch (kind) {
       case LineKind::lkBody:
         // Text of the open message; outside a message it is dropped.
-        note.Body(text, reader);
+        if (look.MayBeNearMiss()) {
+          note.Body(text, reader);
+        }
         if (open != nullptr) {
           open->CharCount += CountChars(text);
         } else {

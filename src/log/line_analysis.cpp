@@ -118,28 +118,45 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
 
 }  // namespace
 
-LineKind ClassifyLine(std::string_view line) noexcept {
+namespace {
+
+// ClassifyLine, and with kLook whether a body line passes the first look of
+// IsNearMissHeader, told by the tests of the first byte made anyway.
+template <bool kLook>
+[[nodiscard]] LineLook Classify(std::string_view line) noexcept {
   if (line.empty()) {
-    return LineKind::lkBody;
+    return {LineKind::lkBody, false};
   }
   const auto first = static_cast<unsigned char>(line.front());
   if (IsDigit(first)) {
     // Both header forms begin with a digit.
     if (kShortHeader.Matches(line)) {
-      return LineKind::lkShortHeader;
+      return {LineKind::lkShortHeader, false};
     }
     if (kLongHeader.Matches(line)) {
-      return LineKind::lkLongHeader;
+      return {LineKind::lkLongHeader, false};
+    }
+    if constexpr (kLook) {
+      return {LineKind::lkBody, MayBeNearMissHeader(line)};
     }
   } else if (first == static_cast<unsigned char>(SeparatorPattern.front())) {
     // The separator begins with a space.
     if (kSeparator.Matches(line)) {
-      return LineKind::lkSeparator;
+      return {LineKind::lkSeparator, false};
+    }
+    if constexpr (kLook) {
+      return {LineKind::lkBody, MayBeNearMissHeader(line)};
     }
   }
   // Most lines: no pattern can match.
-  return LineKind::lkBody;
+  return {LineKind::lkBody, false};
 }
+
+}  // namespace
+
+LineKind ClassifyLine(std::string_view line) noexcept { return Classify<false>(line).Kind(); }
+
+LineLook LookAtLine(std::string_view line) noexcept { return Classify<true>(line); }
 
 namespace {
 
@@ -151,8 +168,6 @@ constexpr std::size_t kFewestDigits = 2;
 constexpr std::size_t kMostDigits = 6;
 // The most bytes in which a line may differ from a header pattern.
 constexpr std::size_t kMostDifferences = 2;
-// No header is shorter than a number, "/", a number, a User-ID and gaps.
-constexpr std::size_t kShortestMangledHeader = 20;
 
 [[nodiscard]] constexpr bool IsGap(char c) noexcept { return c == kSpace || c == kTab; }
 
@@ -169,14 +184,14 @@ template <typename Accept>
 }
 
 // Number "/" number, a gap, a User-ID, a gap: the shape of a header's start,
-// perhaps after one space or tab.
+// perhaps after one space.
 [[nodiscard]] bool HasHeaderShape(std::string_view line) noexcept {
   const auto digit = [](char c) { return IsDigit(static_cast<unsigned char>(c)); };
   const auto upperOrStar = [](char c) { return IsUpper(static_cast<unsigned char>(c)) || c == '*'; };
   const auto digitOrStar = [](char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '*'; };
   std::size_t at = 0;
-  // A line shifted right by a byte.
-  (void)Skip(line, at, 1, IsGap);
+  // A line shifted right by a space.
+  (void)Skip(line, at, 1, [](char c) { return c == kSpace; });
   const std::size_t first = Skip(line, at, kMostDigits + 1, digit);
   if (first < kFewestDigits || first > kMostDigits || at == line.size() || line[at++] != kSlash) {
     return false;
@@ -205,8 +220,7 @@ template <std::size_t N>
 
 bool IsNearMissHeader(std::string_view line) noexcept {
   // A cheap look first: most body lines have no digit in their first two bytes.
-  if (line.size() < kShortestMangledHeader ||
-      !(IsDigit(static_cast<unsigned char>(line[0])) || IsDigit(static_cast<unsigned char>(line[1])))) {
+  if (!MayBeNearMissHeader(line)) {
     return false;
   }
   if (ClassifyLine(line) != LineKind::lkBody) {
