@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string_view>
 
@@ -130,6 +131,7 @@ constexpr int kBarHeight = 18;
 constexpr int kRowHeight = 24;
 constexpr int kPlotHeight = 160;
 constexpr int kAxisRoom = 36;  // below the plot, for labels
+constexpr int kPlotMargin = 24;  // left and right of the bars
 
 void Escape(std::string& out, std::string_view utf8) {
   for (const char c : utf8) {
@@ -166,6 +168,18 @@ class Page {
   // Shift-JIS text from the log.
   Page& Log(std::string_view sjis) { return Text(decoder_.ToUtf8(sjis)); }
   Page& Number(std::int64_t value) { return Raw(std::to_string(value)); }
+  // A length in SVG units, to two decimals.
+  Page& Units(double value) {
+    std::array<char, 32> text{};
+    const int n = std::snprintf(text.data(), text.size(), "%.2f", value);
+    return Raw(std::string_view(text.data(), static_cast<std::size_t>(std::max(n, 0))));
+  }
+  // "%05u" as the report prints a message's number.
+  Page& FiveDigits(std::uint32_t value) {
+    std::array<char, 16> text{};
+    const int n = std::snprintf(text.data(), text.size(), "%05u", value);
+    return Raw(std::string_view(text.data(), static_cast<std::size_t>(std::max(n, 0))));
+  }
   // "%02d" as the report prints a date part.
   Page& TwoDigits(std::int64_t value) {
     if (value >= 0 && value < 10) html_ += '0';
@@ -210,7 +224,7 @@ void Figures(Page& page, const ResultView& view) {
   if (m.Chars == 0) {
     page.Raw(kNone);
   } else {
-    page.Raw("#").Number(m.Number).Raw(" ").TwoDigits(m.Year).Raw("/").TwoDigits(m.Month);
+    page.Raw("#").FiveDigits(m.Number).Raw(" ").TwoDigits(m.Year).Raw("/").TwoDigits(m.Month);
     page.Raw("/").TwoDigits(m.Day).Raw(" ").TwoDigits(m.Hour).Raw(":").TwoDigits(m.Minute);
     page.Raw(" ").Log(m.UserId).Raw(" ").Log(m.Handle).Raw(" ").Number(m.Chars).Raw(" ");
     page.Raw(kCharsUnit);
@@ -258,25 +272,27 @@ void TopPosters(Page& page, const ResultView& view) {
 template <typename Label>
 void Columns(Page& page, std::string_view caption, const std::vector<std::int64_t>& counts,
              Label label, std::size_t labelEvery, bool lastUnknown) {
-  const int slots = std::max<int>(1, static_cast<int>(counts.size()));
-  const int slot = std::max(2, (kChartWidth - 20) / slots);
-  const int width = slot * slots + 20;
-  ChartStart(page, caption, width, kPlotHeight + kAxisRoom);
-  page.Raw("<line class=\"axis\" x1=\"0\" y1=\"").Number(kPlotHeight).Raw("\" x2=\"").Number(width);
-  page.Raw("\" y2=\"").Number(kPlotHeight).Raw("\"/>\n");
+  // The chart keeps its width; a long span gets narrow slots, and a bar is
+  // never thinner than kThinnestBar so that a lone day still shows.
+  constexpr double kThinnestBar = 2.0;
+  const double slot = static_cast<double>(kChartWidth - 2 * kPlotMargin) /
+                      static_cast<double>(std::max<std::size_t>(1, counts.size()));
+  ChartStart(page, caption, kChartWidth, kPlotHeight + kAxisRoom);
+  page.Raw("<line class=\"axis\" x1=\"0\" y1=\"").Number(kPlotHeight).Raw("\" x2=\"");
+  page.Number(kChartWidth).Raw("\" y2=\"").Number(kPlotHeight).Raw("\"/>\n");
   const std::int64_t most = counts.empty() ? 0 : *std::ranges::max_element(counts);
   for (std::size_t i = 0; i < counts.size(); ++i) {
-    const int x = 10 + static_cast<int>(i) * slot;
+    const double x = kPlotMargin + static_cast<double>(i) * slot;
     const bool unknown = lastUnknown && i + 1 == counts.size();
     if (counts[i] > 0) {
       const int height = Scaled(counts[i], most, kPlotHeight - 16);
-      page.Raw("<rect class=\"").Raw(unknown ? "unknown" : "bar").Raw("\" x=\"").Number(x + slot / 8);
+      page.Raw("<rect class=\"").Raw(unknown ? "unknown" : "bar").Raw("\" x=\"").Units(x + slot / 8);
       page.Raw("\" y=\"").Number(kPlotHeight - height).Raw("\" width=\"");
-      page.Number(std::max(1, slot - slot / 4)).Raw("\" height=\"").Number(height).Raw("\"><title>");
-      page.Raw(label(i)).Raw(": ").Number(counts[i]).Raw("</title></rect>\n");
+      page.Units(std::max(kThinnestBar, slot * 3 / 4)).Raw("\" height=\"").Number(height);
+      page.Raw("\"><title>").Raw(label(i)).Raw(": ").Number(counts[i]).Raw("</title></rect>\n");
     }
     if (unknown || i % labelEvery == 0) {
-      page.Raw("<text x=\"").Number(x + slot / 2).Raw("\" y=\"").Number(kPlotHeight + 16);
+      page.Raw("<text x=\"").Units(x + slot / 2).Raw("\" y=\"").Number(kPlotHeight + 16);
       page.Raw("\" text-anchor=\"middle\">").Raw(label(i)).Raw("</text>\n");
     }
   }
