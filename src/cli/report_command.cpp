@@ -102,9 +102,9 @@ class NoLines final : public LineList {
 // Text lines from Shift-JIS: UTF-8 with LF, or, with --sjis, the report
 // file's own form (Shift-JIS, CR LF). A heading of our own may wait for the
 // next line: a log that fails puts nothing out, not even its heading.
-class TextLines final : public LineList {
+class TextOutput final : public LineList {
  public:
-  TextLines(io::ByteSink& sink, bool shiftJis) : sink_(sink), reportFile_(sink), shiftJis_(shiftJis) {}
+  TextOutput(io::ByteSink& sink, bool shiftJis) : sink_(sink), reportFile_(sink), shiftJis_(shiftJis) {}
 
   // "==> LOG <==" before the next line, after an empty one when `blankBefore`.
   void Head(std::string_view text, bool blankBefore) {
@@ -169,7 +169,7 @@ class TextSink final : public FormatSink {
   }
 
  private:
-  TextLines lines_;
+  TextOutput lines_;
   NoLines none_;
   bool messages_;
   bool several_;
