@@ -2,17 +2,27 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cinttypes>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "cli/parse_args.hpp"
 #include "core/analysis.hpp"
 #include "encoding/shift_jis.hpp"
-#include "cli/parse_args.hpp"
 #include "core/version.hpp"
+#include "export/csv_export.hpp"
+#include "export/html_export.hpp"
+#include "export/json_export.hpp"
+#include "export/message_listing.hpp"
+#include "export/result_view.hpp"
+#include "io/byte_sink.hpp"
+#include "io/file_replacement.hpp"
+#include "io/output_error.hpp"
+#include "io/report_file.hpp"
 #include "log/file_source.hpp"
 #include "log/log_error.hpp"
 
@@ -21,73 +31,218 @@ namespace {
 
 constexpr std::string_view kProgram = "zunkaro-report";
 
-// Reports in the chosen form, written as they are made. The analysis writes
-// a report only once its whole log has been read, so a log that fails puts
-// nothing on the output, not even its heading.
-class OutputLines final : public LineList {
+// Standard output, flushed after each log so that reports show as they are
+// made. Throws io::OutputError naming "standard output".
+class StandardOutput final : public io::ByteSink {
  public:
-  OutputLines(std::FILE* out, bool shiftJis) : out_(out), shiftJis_(shiftJis) {
-    buffer_.reserve(kFlushAt);
-  }
+  explicit StandardOutput(std::FILE* out) : out_(out) { buffer_.reserve(kFlushAt); }
 
-  // A line of our own to put before the next report's first line, such as a
-  // heading; an empty one when `blankBefore`.
-  void Head(std::string_view text, bool blankBefore) {
-    head_.clear();
-    if (blankBefore) {
-      head_ += LineEnd();
-    }
-    head_ += text;
-    head_ += LineEnd();
-  }
-
-  void Add(std::string_view sjis) override {
-    if (!head_.empty()) {
-      Put(head_);
-      head_.clear();
-    }
-    if (shiftJis_) {
-      // Byte for byte the saved report: Shift-JIS, CR LF after every line.
-      Put(sjis);
-    } else {
-      Put(decoder_.ToUtf8(sjis));
-    }
-    Put(LineEnd());
-  }
-
-  // Ends a report; whether everything so far reached the output.
-  [[nodiscard]] bool Finish() noexcept {
-    head_.clear();
-    Flush();
-    return ok_ && std::fflush(out_) == 0;
-  }
-
- private:
-  static constexpr std::size_t kFlushAt = std::size_t{1} << 16;
-
-  [[nodiscard]] std::string_view LineEnd() const noexcept { return shiftJis_ ? "\r\n" : "\n"; }
-
-  void Put(std::string_view bytes) {
+  void Write(std::string_view bytes) override {
     if (buffer_.size() + bytes.size() > kFlushAt) {
       Flush();
     }
     buffer_ += bytes;
   }
 
-  void Flush() noexcept {
-    if (ok_ && !buffer_.empty()) {
-      ok_ = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
-    }
+  void Flush() {
+    const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
     buffer_.clear();
+    if (!written || std::fflush(out_) != 0) {
+      throw io::OutputError(io::OutputError::Step::kWrite, "standard output", errno);
+    }
   }
 
+ private:
+  static constexpr std::size_t kFlushAt = std::size_t{1} << 16;
+
   std::FILE* out_;
-  bool shiftJis_;
-  bool ok_ = true;
-  std::string head_;
   std::string buffer_;
+};
+
+// Where the output goes: standard output, or the file of --output, which is
+// made beside its target at the start and put in its place only once every
+// log is done, so that a run that fails leaves the old file whole.
+class Destination {
+ public:
+  Destination(const std::optional<std::filesystem::path>& file, std::FILE* out) : stdout_(out) {
+    if (file) {
+      file_.emplace(*file);
+    }
+  }
+
+  [[nodiscard]] io::ByteSink& Bytes() noexcept {
+    return file_ ? static_cast<io::ByteSink&>(*file_) : stdout_;
+  }
+
+  // A log is done: what it gave reaches standard output now.
+  void LogDone() {
+    if (!file_) stdout_.Flush();
+  }
+
+  // Every log is done. The file replaces the old one only when some log gave
+  // output; otherwise the old file stays as it was.
+  void Finish(bool anyOutput) {
+    if (file_ && anyOutput) {
+      file_->Commit();
+    } else if (!file_) {
+      stdout_.Flush();
+    }
+  }
+
+ private:
+  StandardOutput stdout_;
+  std::optional<io::FileReplacement> file_;
+};
+
+// A report that goes nowhere, for the formats made from the result itself.
+class NoLines final : public LineList {
+ public:
+  void Add(std::string_view /*line*/) override {}
+};
+
+// Text lines from Shift-JIS: UTF-8 with LF, or, with --sjis, the report
+// file's own form (Shift-JIS, CR LF). A heading of our own may wait for the
+// next line: a log that fails puts nothing out, not even its heading.
+class TextOutput final : public LineList {
+ public:
+  TextOutput(io::ByteSink& sink, bool shiftJis) : sink_(sink), reportFile_(sink), shiftJis_(shiftJis) {}
+
+  // "==> LOG <==" before the next line, after an empty one when `blankBefore`.
+  void Head(std::string_view text, bool blankBefore) {
+    head_.clear();
+    if (blankBefore) head_.emplace_back();
+    head_.emplace_back(text);
+  }
+
+  void Add(std::string_view sjis) override {
+    for (const std::string& line : std::exchange(head_, {})) {
+      Put(line, false);
+    }
+    Put(sjis, true);
+  }
+
+ private:
+  void Put(std::string_view line, bool decode) {
+    if (shiftJis_) {
+      reportFile_.Add(line);
+      return;
+    }
+    sink_.Write(decode ? std::string_view(decoder_.ToUtf8(line)) : line);
+    sink_.Write("\n");
+  }
+
+  io::ByteSink& sink_;
+  io::ReportFile reportFile_;
+  bool shiftJis_;
+  std::vector<std::string> head_;
   ShiftJisDecoder decoder_;
 };
+
+// The output of one format, fed log by log.
+class FormatSink {
+ public:
+  virtual ~FormatSink() = default;
+  // Where the analysis of the log about to be read appends its report.
+  [[nodiscard]] virtual LineList& ReportLines(const std::string& log) = 0;
+  // The log has been read, tallied and ranked.
+  virtual void Analysed(const std::string& log, const Analysis& analysis) = 0;
+  // Every log is done.
+  virtual void End() {}
+};
+
+// Text: the report, or the message listing; with several logs each headed
+// "==> LOG <==", as head(1) does, with an empty line between them.
+class TextSink final : public FormatSink {
+ public:
+  TextSink(io::ByteSink& sink, const Options& options)
+      : lines_(sink, options.ShiftJis), messages_(options.Messages),
+        several_(options.Logs.size() > 1) {}
+
+  LineList& ReportLines(const std::string& log) override {
+    if (several_) lines_.Head("==> " + log + " <==", !first_);
+    if (messages_) return none_;
+    return lines_;
+  }
+
+  void Analysed(const std::string& log, const Analysis& analysis) override {
+    if (messages_) WriteMessageListing(ViewOf(analysis, log), lines_);
+    first_ = false;
+  }
+
+ private:
+  TextOutput lines_;
+  NoLines none_;
+  bool messages_;
+  bool several_;
+  bool first_ = true;
+};
+
+// JSON Lines: one object per log, or one per message.
+class JsonSink final : public FormatSink {
+ public:
+  JsonSink(io::ByteSink& sink, bool messages) : sink_(sink), messages_(messages) {}
+  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
+  void Analysed(const std::string& log, const Analysis& analysis) override {
+    const ResultView view = ViewOf(analysis, log);
+    sink_.Write(messages_ ? MessageJsonLines(view) : JsonLine(view));
+  }
+
+ private:
+  io::ByteSink& sink_;
+  NoLines none_;
+  bool messages_;
+};
+
+// CSV: one header row, then the rows of every log.
+class CsvSink final : public FormatSink {
+ public:
+  CsvSink(io::ByteSink& sink, bool messages) : sink_(sink), messages_(messages) {}
+  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
+  void Analysed(const std::string& log, const Analysis& analysis) override {
+    if (first_) sink_.Write(messages_ ? MessageCsvHeader() : CsvHeader());
+    first_ = false;
+    const ResultView view = ViewOf(analysis, log);
+    sink_.Write(messages_ ? MessageCsvRows(view) : CsvRows(view));
+  }
+
+ private:
+  io::ByteSink& sink_;
+  NoLines none_;
+  bool messages_;
+  bool first_ = true;
+};
+
+// HTML: one page, with a section for each log, written when all are read.
+class HtmlSink final : public FormatSink {
+ public:
+  explicit HtmlSink(io::ByteSink& sink) : sink_(sink) {}
+  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
+  void Analysed(const std::string& log, const Analysis& analysis) override {
+    views_.push_back(ViewOf(analysis, log));
+  }
+  void End() override {
+    if (!views_.empty()) sink_.Write(HtmlPage(views_));
+  }
+
+ private:
+  io::ByteSink& sink_;
+  NoLines none_;
+  std::vector<ResultView> views_;
+};
+
+[[nodiscard]] std::unique_ptr<FormatSink> SinkFor(const Options& options, io::ByteSink& sink) {
+  switch (options.Format) {
+    case OutputFormat::kJson:
+      return std::make_unique<JsonSink>(sink, options.Messages);
+    case OutputFormat::kCsv:
+      return std::make_unique<CsvSink>(sink, options.Messages);
+    case OutputFormat::kHtml:
+      return std::make_unique<HtmlSink>(sink);
+    case OutputFormat::kText:
+      break;
+  }
+  return std::make_unique<TextSink>(sink, options);
+}
 
 void PrintError(std::FILE* err, std::string_view text) {
   std::fprintf(err, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
@@ -227,41 +382,43 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   }
   const bool several = options.Logs.size() > 1;
   const auto analysis = std::make_unique<Analysis>();
-  OutputLines output(out, options.ShiftJis);
   int status = kExitReport;
-  bool first = true;
-  for (const std::string& log : options.Logs) {
-    if (several) {
-      // As head(1) does: a heading on each report, a blank line between them.
-      output.Head("==> " + NameOf(log) + " <==", !first);
-    }
-    Outcome outcome{};
-    try {
-      if (log.empty()) {
-        throw LogError(log, std::strerror(ENOENT));
+  try {
+    Destination destination(options.Output, out);
+    const std::unique_ptr<FormatSink> sink = SinkFor(options, destination.Bytes());
+    bool anyOutput = false;
+    for (const std::string& log : options.Logs) {
+      Outcome outcome{};
+      try {
+        if (log.empty()) {
+          throw LogError(log, std::strerror(ENOENT));
+        }
+        outcome = analysis->Analyse(InputOf(log, options), sink->ReportLines(NameOf(log)));
+      } catch (const LogError& error) {
+        PrintError(err, error.what());
+        status = std::max(status, kExitFailure);
+        continue;
       }
-      outcome = analysis->Analyse(InputOf(log, options), output);
-    } catch (const LogError& error) {
-      PrintError(err, error.what());
-      status = std::max(status, kExitFailure);
-      continue;
-    }
-    Diagnose(err, NameOf(log), *analysis, options.Verbose);
-    if (outcome == Outcome::kNoMessages) {
-      if (several) {
-        PrintError(err, log + ": " + std::string(kNoMessagesText));
-      } else {
-        std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
-                     kNoMessagesText.data());
+      Diagnose(err, NameOf(log), *analysis, options.Verbose);
+      if (outcome == Outcome::kNoMessages) {
+        if (several) {
+          PrintError(err, NameOf(log) + ": " + std::string(kNoMessagesText));
+        } else {
+          std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
+                       kNoMessagesText.data());
+        }
+        status = std::max(status, kExitNoMessages);
+        continue;
       }
-      status = std::max(status, kExitNoMessages);
-      continue;
+      sink->Analysed(NameOf(log), *analysis);
+      anyOutput = true;
+      destination.LogDone();
     }
-    first = false;
-    if (!output.Finish()) {
-      PrintError(err, std::string("standard output: ") + std::strerror(errno));
-      return kExitFailure;
-    }
+    sink->End();
+    destination.Finish(anyOutput);
+  } catch (const io::OutputError& error) {
+    PrintError(err, error.what());
+    return kExitFailure;
   }
   return status;
 }
