@@ -12,7 +12,7 @@
 
 #include "cli/parse_args.hpp"
 #include "core/analysis.hpp"
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 #include "core/version.hpp"
 #include "export/csv_export.hpp"
 #include "export/html_export.hpp"
@@ -23,6 +23,7 @@
 #include "io/file_replacement.hpp"
 #include "io/output_error.hpp"
 #include "io/report_file.hpp"
+#include "log/file_source.hpp"
 #include "log/log_error.hpp"
 
 namespace zunkaro {
@@ -255,6 +256,101 @@ void PrintError(std::FILE* err, std::string_view text) {
   return kExitFailure;
 }
 
+// The word on the command line that stands for standard input.
+constexpr std::string_view kStandardInputWord = "-";
+
+// The log a word of the command line names.
+[[nodiscard]] LogInput InputOf(const std::string& word, const Options& options) {
+  LogInput input;
+  if (word == kStandardInputWord) {
+    input.StandardInput = true;
+  } else {
+    input.Path = word;
+  }
+  input.Forced = options.InputEncoding;
+  return input;
+}
+
+// The log's name in headings and messages.
+[[nodiscard]] std::string NameOf(const std::string& word) {
+  return word == kStandardInputWord ? std::string(kStandardInputName) : word;
+}
+
+// Line numbers as a list: "3, 17, 40".
+[[nodiscard]] std::string Numbers(const std::vector<std::int64_t>& lines) {
+  std::string text;
+  for (const std::int64_t line : lines) {
+    text += (text.empty() ? "" : ", ") + std::to_string(line);
+  }
+  return text;
+}
+
+// What was found in one log, on standard error: with --verbose all of it,
+// otherwise one warning when lines look like headers but are none. Nothing
+// here changes the report or the exit status.
+void Diagnose(std::FILE* err, const std::string& name, const Analysis& analysis, bool verbose) {
+  const ReadingNotes& notes = analysis.Notes;
+  const InputNotes& input = analysis.Input;
+  const auto say = [err, &name](const std::string& text) {
+    std::fprintf(err, "%.*s: %s: %s\n", static_cast<int>(kProgram.size()), kProgram.data(),
+                 name.c_str(), text.c_str());
+  };
+  if (!verbose) {
+    if (notes.NearMissCount != 0) {
+      say("warning: " + std::to_string(notes.NearMissCount) +
+          (notes.NearMissCount == 1 ? " line looks" : " lines look") +
+          " like a message header but is not one, so its message is left out; "
+          "--verbose lists them");
+    }
+    return;
+  }
+  std::string encoding = "encoding: " + std::string(EncodingName(input.Found));
+  if (input.Forced) {
+    encoding += " (as --encoding asks)";
+  } else if (input.CloseCall) {
+    encoding += ", a close call: " + input.Why + " (--encoding forces one)";
+  } else {
+    encoding += " (" + input.Why + ")";
+  }
+  say(encoding);
+  if (input.JudgedOn != 0) {
+    say("the encoding and the line ends were judged on the first " +
+        std::to_string(input.JudgedOn) + " bytes, which a pipe cannot give twice");
+  }
+  if (input.CarriageReturnLineEnds) {
+    say("line ends: carriage returns (the log holds no line feed)");
+  }
+  say("lines read: " + std::to_string(notes.LinesRead));
+  std::int64_t posterDeleted = 0;
+  std::int64_t sysopDeleted = 0;
+  for (std::int32_t i = 0; i < analysis.MessageCount; ++i) {
+    const MessageRecord& record = *analysis.Messages[static_cast<std::size_t>(i)];
+    posterDeleted += (record.Flags & mfPosterDeleted) != 0 ? 1 : 0;
+    sysopDeleted += (record.Flags & mfSysopDeleted) != 0 ? 1 : 0;
+  }
+  say("messages found: " + std::to_string(analysis.MessageCount) + " (" +
+      std::to_string(analysis.MessageCount - posterDeleted - sysopDeleted) + " ordinary, " +
+      std::to_string(posterDeleted) + " deleted by their posters, " +
+      std::to_string(sysopDeleted) + " deleted by the SYSOP)");
+  say("lines outside any message: " + std::to_string(notes.LinesOutside));
+  for (const std::int64_t line : notes.NearMissLines) {
+    say("line " + std::to_string(line) +
+        ": looks like a message header but is not one; its message is left out");
+  }
+  const auto unlisted = notes.NearMissCount - static_cast<std::int64_t>(notes.NearMissLines.size());
+  if (unlisted > 0) {
+    say("and " + std::to_string(unlisted) + " more such lines");
+  }
+  const Substitutions& geta = input.Substituted;
+  if (geta.Count != 0) {
+    say(std::to_string(geta.Count) + " character" + (geta.Count == 1 ? "" : "s") +
+        " with no Shift-JIS form written as \xe3\x80\x93 (geta), at line" +
+        (geta.Lines.size() == 1 ? " " : "s ") +
+        Numbers(geta.Lines) +
+        (geta.Lines.size() == Substitutions::kMostLines ? " and further" : ""));
+  }
+}
+
 // Writes a text of our own, such as the help, to standard output.
 [[nodiscard]] int Answer(std::FILE* out, std::FILE* err, std::string_view text) {
   if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
@@ -281,6 +377,9 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
 }
 
 int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
+  if (std::ranges::count(options.Logs, kStandardInputWord) > 1) {
+    return RefuseUsage(err, "standard input ('-') can be read only once");
+  }
   const bool several = options.Logs.size() > 1;
   const auto analysis = std::make_unique<Analysis>();
   int status = kExitReport;
@@ -294,15 +393,16 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
         if (log.empty()) {
           throw LogError(log, std::strerror(ENOENT));
         }
-        outcome = analysis->Analyse(std::filesystem::path(log), sink->ReportLines(log));
+        outcome = analysis->Analyse(InputOf(log, options), sink->ReportLines(NameOf(log)));
       } catch (const LogError& error) {
         PrintError(err, error.what());
         status = std::max(status, kExitFailure);
         continue;
       }
+      Diagnose(err, NameOf(log), *analysis, options.Verbose);
       if (outcome == Outcome::kNoMessages) {
         if (several) {
-          PrintError(err, log + ": " + std::string(kNoMessagesText));
+          PrintError(err, NameOf(log) + ": " + std::string(kNoMessagesText));
         } else {
           std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
                        kNoMessagesText.data());
@@ -310,7 +410,7 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
         status = std::max(status, kExitNoMessages);
         continue;
       }
-      sink->Analysed(log, *analysis);
+      sink->Analysed(NameOf(log), *analysis);
       anyOutput = true;
       destination.LogDone();
     }
