@@ -29,7 +29,11 @@ std::string Reason(int error) { return std::system_category().message(error); }
 
 // Opens a fresh file of a name no other file has, in the target's directory.
 int CreateBeside(const std::filesystem::path& target, std::filesystem::path& made) {
-  const std::string stem = "." + target.filename().string() + "." + std::to_string(getpid()) + ".";
+  std::string stem = ".";
+  stem += target.filename().string();
+  stem += '.';
+  stem += std::to_string(getpid());
+  stem += '.';
   static unsigned counter = 0;
   for (int attempt = 0; attempt < kNameTries; ++attempt) {
     std::filesystem::path candidate = target;
