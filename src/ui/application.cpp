@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 #include "ui/error.hpp"
@@ -64,6 +65,11 @@ void Application::Guard(const std::function<void()>& command) {
   } catch (...) {
     ShowException(Error("unknown error"));
   }
+}
+
+void Application::Queue(std::function<void()> command) {
+  // A zero timer fires once the loop runs, after the events already posted.
+  QTimer::singleShot(0, qt_.get(), [this, command = std::move(command)] { Guard(command); });
 }
 
 void Application::ShowException(const std::exception& error) {

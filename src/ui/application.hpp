@@ -54,6 +54,10 @@ class Application {
   // runs on.
   void Guard(const std::function<void()>& command);
 
+  // Runs `command` as Guard does, once the event loop has started: after the
+  // main form is shown, so that its message boxes come up over the window.
+  void Queue(std::function<void()> command);
+
   // The error box: the title as caption, a stop icon, the message and ".".
   void ShowException(const std::exception& error);
   // The plain message box: the title as caption, no icon, one OK button,
