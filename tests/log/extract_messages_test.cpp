@@ -94,8 +94,10 @@ TEST(ExtractMessagesTest, NotesLinesThatLookLikeHeaders) {
   // The worked example's header mangled by a tab: its message is left out,
   // and its line is noted, once for a line longer than a read.
   std::string log = WorkedExample().Bytes();
-  log.replace(log.find("   ABC"), 3, "\t");
-  log += "99/99\tXYZ00001\t" + std::string(300, 'x') + "\n";
+  const std::size_t gap = log.find("   ABC");
+  log.erase(gap, 2);  // of the three spaces, one becomes a tab
+  log[gap] = '\t';
+  log.append("99/99\tXYZ00001\t").append(300, 'x').append("\n");
   const TempFile file(log);
   auto table = std::make_unique<MessageTable>();
   ReadingNotes notes;
