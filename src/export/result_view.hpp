@@ -65,9 +65,9 @@ struct ResultView {
   std::vector<MessageRow> Messages;  // log order
 };
 
-// The view of a tallied and ranked analysis of the log named `log`.
-[[nodiscard]] ResultView ViewOf(const Analysis& analysis, std::string log,
-                                Encoding encoding = Encoding::kShiftJis);
+// The view of a tallied and ranked analysis of the log named `log`, in the
+// encoding its reading found.
+[[nodiscard]] ResultView ViewOf(const Analysis& analysis, std::string log);
 
 // A handle without its trailing fill spaces.
 [[nodiscard]] std::string_view TrimHandle(std::string_view handle) noexcept;
