@@ -12,28 +12,13 @@
 #include <memory>
 #include <string>
 
+#include "memory_file.hpp"
 #include "core/analysis.hpp"
 #include "reference/literal_analysis.hpp"
 #include "tally/write_report.hpp"
 
 namespace {
 
-// A file in memory holding the input, named by its descriptor.
-class MemoryFile {
- public:
-  explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("zunkaro-fuzz", 0)) {
-    if (fd_ < 0 || write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-      std::abort();
-    }
-  }
-  ~MemoryFile() { close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 

@@ -16,27 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "memory_file.hpp"
 #include "core/analysis.hpp"
 
 namespace {
 
 using zunkaro::Encoding;
 
-class MemoryFile {
- public:
-  explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("zunkaro-fuzz", 0)) {
-    if (fd_ < 0 || write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-      std::abort();
-    }
-  }
-  ~MemoryFile() { close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
 
 std::optional<std::string> Iconv(const char* to, const char* from, const std::string& in) {
   const iconv_t cd = iconv_open(to, from);

@@ -12,31 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "memory_file.hpp"
 #include "core/analysis.hpp"
 #include "export/csv_export.hpp"
 #include "export/html_export.hpp"
 #include "export/json_export.hpp"
 #include "export/message_listing.hpp"
 #include "export/result_view.hpp"
-#include "export/utf8.hpp"
+#include "encoding/utf8.hpp"
 
 namespace {
 
-// A file in memory holding the input, named by its descriptor.
-class MemoryFile {
- public:
-  MemoryFile(const std::uint8_t* data, std::size_t size)
-      : fd_(memfd_create("zunkaro-fuzz", 0)) {
-    if (fd_ < 0 || write(fd_, data, size) != static_cast<ssize_t>(size)) std::abort();
-  }
-  ~MemoryFile() { close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
 
 void MustBeUtf8(const std::string& text) {
   if (zunkaro::ValidUtf8(text) != text) std::abort();
@@ -62,7 +48,7 @@ std::size_t Count(const std::string& text, std::string_view what) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const auto analysis = std::make_unique<zunkaro::Analysis>();
-  const MemoryFile file(data, size);
+  const MemoryFile file({reinterpret_cast<const char*>(data), size});
   zunkaro::StringLines report;
   if (analysis->Analyse(file.Path(), report) != zunkaro::Outcome::kReport) return 0;
   // A log name that is not UTF-8 too.

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "encoding/byte_ranges.hpp"
+#include "encoding/utf8.hpp"
 #include "log/log_error.hpp"
 
 namespace zunkaro {
@@ -38,54 +39,6 @@ const iconv_t kNoIconv = reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1
       break;
   }
   return "Shift-JIS";
-}
-
-// What the bytes at the front of a text are in an encoding.
-enum class Shape : std::uint8_t { kValid, kInvalid, kIncomplete };
-struct Sequence {
-  Shape Is;
-  std::size_t Length;
-};
-
-// One UTF-8 character at the front of `s` (not empty), by the ranges of
-// Unicode's table of well-formed byte sequences.
-[[nodiscard]] Sequence Utf8At(std::string_view s) noexcept {
-  const auto b = static_cast<unsigned char>(s[0]);
-  std::size_t length = 0;
-  unsigned char low = kUtf8ContinuationFirst;
-  unsigned char high = kUtf8ContinuationLast;
-  if (b <= kAsciiLast) {
-    // ASCII.
-    return {Shape::kValid, 1};
-  }
-  if (Within(b, kUtf8TwoFirst, kUtf8TwoLast)) {
-    // Two bytes.
-    length = 2;
-  } else if (Within(b, kUtf8ThreeFirst, kUtf8ThreeLast)) {
-    // Three bytes, not overlong and no surrogate.
-    length = 3;
-    if (b == kUtf8ThreeFirst) low = kUtf8ShortestThreeLow;
-    if (b == kUtf8Surrogates) high = kUtf8BelowSurrogatesHigh;
-  } else if (Within(b, kUtf8FourFirst, kUtf8FourLast)) {
-    // Four bytes, not overlong and not past U+10FFFF.
-    length = 4;
-    if (b == kUtf8FourFirst) low = kUtf8ShortestFourLow;
-    if (b == kUtf8FourLast) high = kUtf8LastPlaneHigh;
-  } else {
-    // A continuation byte without its first, or a byte UTF-8 never uses.
-    return {Shape::kInvalid, 1};
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if (i == s.size()) {
-      return {Shape::kIncomplete, i};
-    }
-    if (!Within(static_cast<unsigned char>(s[i]), low, high)) {
-      return {Shape::kInvalid, i};
-    }
-    low = kUtf8ContinuationFirst;
-    high = kUtf8ContinuationLast;
-  }
-  return {Shape::kValid, length};
 }
 
 // One EUC-JP character at the front of `s` (not empty).

@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "encoding/shift_jis.hpp"
-#include "export/utf8.hpp"
+#include "encoding/utf8.hpp"
 
 namespace zunkaro {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "encoding/shift_jis.hpp"
-#include "export/utf8.hpp"
+#include "encoding/utf8.hpp"
 
 namespace zunkaro {
 namespace {

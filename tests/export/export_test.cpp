@@ -13,7 +13,7 @@
 #include "export/json_export.hpp"
 #include "export/message_listing.hpp"
 #include "export/result_view.hpp"
-#include "export/utf8.hpp"
+#include "encoding/utf8.hpp"
 #include "support/case_name.hpp"
 #include "support/encoded_logs.hpp"
 #include "support/log_builder.hpp"
