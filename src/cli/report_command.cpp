@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/ordered_jobs.hpp"
+#include "cli/progress.hpp"
 #include "core/analysis.hpp"
+#include "core/archive.hpp"
 #include "core/shift_jis.hpp"
 #include "cli/parse_args.hpp"
 #include "core/version.hpp"
@@ -19,73 +25,112 @@ namespace {
 
 constexpr std::string_view kProgram = "zunkaro-report";
 
-// Reports in the chosen form, written as they are made. The analysis writes
-// a report only once its whole log has been read, so a log that fails puts
-// nothing on the output, not even its heading.
-class OutputLines final : public LineList {
+// A report in the chosen form, as the bytes for the output. The analysis
+// writes a report only once its whole log has been read, so a log that fails
+// gives no bytes, not even its heading.
+class ReportText final : public LineList {
  public:
-  OutputLines(std::FILE* out, bool shiftJis) : out_(out), shiftJis_(shiftJis) {
-    buffer_.reserve(kFlushAt);
-  }
-
-  // A line of our own to put before the next report's first line, such as a
-  // heading; an empty one when `blankBefore`.
-  void Head(std::string_view text, bool blankBefore) {
-    head_.clear();
-    if (blankBefore) {
-      head_ += LineEnd();
-    }
-    head_ += text;
-    head_ += LineEnd();
-  }
+  explicit ReportText(bool shiftJis) : shiftJis_(shiftJis) {}
 
   void Add(std::string_view sjis) override {
-    if (!head_.empty()) {
-      Put(head_);
-      head_.clear();
-    }
     if (shiftJis_) {
       // Byte for byte the saved report: Shift-JIS, CR LF after every line.
-      Put(sjis);
+      bytes_ += sjis;
     } else {
-      Put(decoder_.ToUtf8(sjis));
+      decoder_.AppendUtf8(sjis, bytes_);
     }
-    Put(LineEnd());
+    bytes_ += LineEnd(shiftJis_);
   }
 
-  // Ends a report; whether everything so far reached the output.
-  [[nodiscard]] bool Finish() noexcept {
-    head_.clear();
-    Flush();
-    return ok_ && std::fflush(out_) == 0;
+  [[nodiscard]] static std::string_view LineEnd(bool shiftJis) noexcept {
+    return shiftJis ? "\r\n" : "\n";
   }
+
+  [[nodiscard]] std::string Take() noexcept { return std::move(bytes_); }
 
  private:
-  static constexpr std::size_t kFlushAt = std::size_t{1} << 16;
-
-  [[nodiscard]] std::string_view LineEnd() const noexcept { return shiftJis_ ? "\r\n" : "\n"; }
-
-  void Put(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > kFlushAt) {
-      Flush();
-    }
-    buffer_ += bytes;
-  }
-
-  void Flush() noexcept {
-    if (ok_ && !buffer_.empty()) {
-      ok_ = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
-    }
-    buffer_.clear();
-  }
-
-  std::FILE* out_;
   bool shiftJis_;
-  bool ok_ = true;
-  std::string head_;
-  std::string buffer_;
+  std::string bytes_;
   ShiftJisDecoder decoder_;
 };
+
+// One log's part of a run: the bytes for each output and its status. Made
+// on any thread, written in the order of the logs.
+struct LogOutcome {
+  std::string Out;  // the report, without a heading
+  std::string Err;  // error lines
+  int Status = kExitReport;
+  std::optional<ArchiveTally> Tally;  // with --merge: the log's tally
+};
+
+[[nodiscard]] std::string ErrorLine(std::string_view text) {
+  std::string line(kProgram);
+  line += ": ";
+  line += text;
+  line += '\n';
+  return line;
+}
+
+// Writes bytes to a stream; whether they all went.
+[[nodiscard]] bool Write(std::FILE* stream, std::string_view bytes) noexcept {
+  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+}
+
+[[nodiscard]] std::uint64_t SizeOf(const std::string& log) noexcept {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(log), error);
+  return error ? 0 : static_cast<std::uint64_t>(size);
+}
+
+[[nodiscard]] std::filesystem::path LogPath(const std::string& log) {
+  if (log.empty()) {
+    throw LogError(log, std::strerror(ENOENT));
+  }
+  return std::filesystem::path(log);
+}
+
+// The report of one log, as a run of many logs or one log shows it.
+[[nodiscard]] LogOutcome ReportLog(const std::string& log, const Options& options, bool several,
+                                   Analysis& analysis) {
+  LogOutcome outcome;
+  ReportText text(options.ShiftJis);
+  Outcome analysed{};
+  try {
+    analysed = analysis.Analyse(LogPath(log), text);
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+    return outcome;
+  }
+  if (analysed == Outcome::kNoMessages) {
+    outcome.Err = several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
+                          : std::string(kNoMessagesText) + "\n";
+    outcome.Status = kExitNoMessages;
+    return outcome;
+  }
+  outcome.Out = text.Take();
+  return outcome;
+}
+
+// The tally of one log of a merged run.
+[[nodiscard]] LogOutcome TallyLog(const std::string& log) {
+  LogOutcome outcome;
+  try {
+    outcome.Tally.emplace(TallyArchiveLog(LogPath(log)));
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+  }
+  return outcome;
+}
+
+[[nodiscard]] unsigned ThreadsFor(const Options& options) noexcept {
+  if (options.Jobs != 0) {
+    return options.Jobs;
+  }
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors == 0 ? 1 : processors;
+}
 
 void PrintError(std::FILE* err, std::string_view text) {
   std::fprintf(err, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
@@ -125,42 +170,91 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
 }
 
 int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
-  const bool several = options.Logs.size() > 1;
-  const auto analysis = std::make_unique<Analysis>();
-  OutputLines output(out, options.ShiftJis);
+  const std::vector<std::string>& logs = options.Logs;
+  const bool several = logs.size() > 1;
+  const unsigned threads = ThreadsFor(options);
+  Progress progress(err, Progress::IsTerminal(err), logs.size());
   int status = kExitReport;
-  bool first = true;
-  for (const std::string& log : options.Logs) {
+  bool outputFailed = false;
+  int outputError = 0;  // errno of the failed write
+  bool reported = false;  // a report is out: the next heading has a blank line before it
+  ArchiveTally merged;
+  bool anyRead = false;
+
+  // Each log is a job: its report (or its tally), read and analysed on any
+  // thread; its bytes are written here, in the order of the logs.
+  const std::function<LogOutcome(std::size_t)> work = [&](std::size_t i) {
+    // One analysis per thread, kept from one log to the next.
+    thread_local std::unique_ptr<Analysis> analysis;
+    LogOutcome outcome;
+    if (options.Merge) {
+      outcome = TallyLog(logs[i]);
+    } else {
+      if (!analysis) {
+        analysis = std::make_unique<Analysis>();
+      }
+      outcome = ReportLog(logs[i], options, several, *analysis);
+    }
+    progress.LogDone(SizeOf(logs[i]));
+    return outcome;
+  };
+  const std::function<bool(std::size_t, LogOutcome&)> take = [&](std::size_t i,
+                                                                 LogOutcome& outcome) {
+    progress.Clear();
+    status = std::max(status, outcome.Status);
+    if (!Write(err, outcome.Err)) {
+      // Nowhere left to say it; the status says it.
+      status = kExitFailure;
+    }
+    if (options.Merge) {
+      if (outcome.Tally) {
+        anyRead = true;
+        merged.Append(*outcome.Tally);
+      }
+      return true;
+    }
+    if (outcome.Out.empty()) {
+      return true;
+    }
+    std::string heading;
     if (several) {
       // As head(1) does: a heading on each report, a blank line between them.
-      output.Head("==> " + log + " <==", !first);
-    }
-    Outcome outcome{};
-    try {
-      if (log.empty()) {
-        throw LogError(log, std::strerror(ENOENT));
+      const std::string_view end = ReportText::LineEnd(options.ShiftJis);
+      if (reported) {
+        heading += end;
       }
-      outcome = analysis->Analyse(std::filesystem::path(log), output);
-    } catch (const LogError& error) {
-      PrintError(err, error.what());
-      status = std::max(status, kExitFailure);
-      continue;
+      heading += "==> " + logs[i] + " <==";
+      heading += end;
     }
-    if (outcome == Outcome::kNoMessages) {
-      if (several) {
-        PrintError(err, log + ": " + std::string(kNoMessagesText));
-      } else {
-        std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
-                     kNoMessagesText.data());
-      }
+    reported = true;
+    if (!Write(out, heading) || !Write(out, outcome.Out) || std::fflush(out) != 0) {
+      outputFailed = true;
+      outputError = errno;
+      return false;
+    }
+    return true;
+  };
+  const std::function<void()> idle = [&progress] { progress.Draw(); };
+  RunInOrder<LogOutcome>(logs.size(), threads, work, take, idle);
+  progress.Clear();
+
+  if (options.Merge && !outputFailed && anyRead) {
+    if (merged.MessageCount() == 0) {
+      std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
+                   kNoMessagesText.data());
       status = std::max(status, kExitNoMessages);
-      continue;
+    } else {
+      merged.Rank();
+      ReportText text(options.ShiftJis);
+      merged.WriteReport(text);
+      const std::string bytes = text.Take();
+      outputFailed = !Write(out, bytes) || std::fflush(out) != 0;
+      outputError = errno;
     }
-    first = false;
-    if (!output.Finish()) {
-      PrintError(err, std::string("standard output: ") + std::strerror(errno));
-      return kExitFailure;
-    }
+  }
+  if (outputFailed) {
+    PrintError(err, std::string("standard output: ") + std::strerror(outputError));
+    return kExitFailure;
   }
   return status;
 }

@@ -55,6 +55,7 @@ class RecordTable {
 
   // The slots themselves, for reordering the records among them.
   [[nodiscard]] std::span<Record*, kTableSlots> Slots() noexcept { return slots_; }
+  [[nodiscard]] std::span<Record* const, kTableSlots> Slots() const noexcept { return slots_; }
 
  private:
   static_assert(std::is_trivially_destructible_v<Record>);

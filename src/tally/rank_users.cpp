@@ -312,9 +312,8 @@ struct RankingWork {
 // The three sorts work on arrays of keys, read from the records once in
 // slot order as the tally left them (the order they were made in), and
 // compose their orders; the records are touched once more at the end.
-void RankUsers(AnalysisState& state) {
-  const auto n = static_cast<std::size_t>(state.UserCount);
-  const std::span<UserTally*> slots = state.Users.Slots().first(n);
+void RankUsers(std::span<UserTally*> slots) {
+  const std::size_t n = slots.size();
   thread_local RankingWork work;
   auto& [posts, averages, chars, keys, order, step, composed, postRanks, averageRanks,
          exchange] = work;
@@ -363,6 +362,10 @@ void RankUsers(AnalysisState& state) {
     slots[i]->AverageRank = averageRanks[i];
   }
   MoveContents(slots, order);
+}
+
+void RankUsers(AnalysisState& state) {
+  RankUsers(state.Users.Slots().first(static_cast<std::size_t>(state.UserCount)));
 }
 
 }  // namespace zunkaro

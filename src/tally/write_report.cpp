@@ -46,6 +46,14 @@ constexpr std::string_view kCharacters = "\x95\xb6\x8e\x9a";
 }  // namespace
 
 void WriteReport(const AnalysisState& state, LineList& lines) {
+  const auto slots = std::span<UserTally* const>(state.Users.Slots().data(),
+                                                 static_cast<std::size_t>(state.UserCount));
+  WriteReport(ReportSource{slots, state.SysopDeletedCount, state.PostTotal, state.CharTotal,
+                           &state.LongestMessage},
+              lines);
+}
+
+void WriteReport(const ReportSource& state, LineList& lines) {
   LineFormat line;
   const auto add = [&lines, &line] {
     lines.Add(line.View());
@@ -57,13 +65,13 @@ void WriteReport(const AnalysisState& state, LineList& lines) {
   lines.Add(kSingleRule);
 
   // Users, most characters first: "%3d.  %8s  %-16s    %8ld     %3d(%3d)    %8d(%3d)".
-  std::int32_t charRank = 1;
   std::int64_t rankValue = 0;
-  for (std::int32_t i = 0; i < state.UserCount; ++i) {
-    const UserTally& user = *state.Users[static_cast<std::size_t>(i)];
+  std::int64_t charRank = 1;
+  for (std::size_t i = 0; i < state.Users.size(); ++i) {
+    const UserTally& user = *state.Users[i];
     if (i == 0 || user.CharCount < rankValue) {
       // The first user, or a lower count: the rank is the 1-based position.
-      charRank = i + 1;
+      charRank = static_cast<std::int64_t>(i) + 1;
       rankValue = user.CharCount;
     }
     line.Number(charRank, 3).Text(".  ").Right(Field(user.UserId), 8).Text("  ");
@@ -84,14 +92,14 @@ void WriteReport(const AnalysisState& state, LineList& lines) {
   // "合計    %3d 人                      %8ld     %3d         %8ld". SYSOP
   // deletions count as posts without characters; nothing posted gives 0.
   const std::int64_t average = state.PostTotal == 0 ? 0 : state.CharTotal / state.PostTotal;
-  line.Text(kTotal).Text("    ").Number(state.UserCount, 3).Text(" ").Text(kPeople);
+  line.Text(kTotal).Text("    ").Number(static_cast<std::int64_t>(state.Users.size()), 3).Text(" ").Text(kPeople);
   line.Text("                      ").Number(state.CharTotal, 8).Text("     ");
   line.Number(state.PostTotal, 3).Text("         ").Number(average, 8);
   add();
   lines.Add(kDoubleRule);
 
   // "最高文字数発言 #%05u %02d/%02d/%02d %02d:%02d %s %16s %6ld 文字"
-  const MessageRecord& m = state.LongestMessage;
+  const MessageRecord& m = *state.LongestMessage;
   line.Text(kLongest).Text(" #").ZeroFilled(static_cast<std::uint32_t>(m.Number), 5).Text(" ");
   line.ZeroFilled(m.Year, 2).Text("/").ZeroFilled(m.Month, 2).Text("/").ZeroFilled(m.Day, 2);
   line.Text(" ").ZeroFilled(m.Hour, 2).Text(":").ZeroFilled(m.Minute, 2).Text(" ");

@@ -1,0 +1,39 @@
+// An index from User-ID to a slot number, by open addressing. It starts
+// small and doubles as User-IDs come, so its size follows the users, not the
+// messages; its memory is kept from one run to the next.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "log/message_record.hpp"
+
+namespace zunkaro {
+
+class UserIndex {
+ public:
+  UserIndex();
+
+  // Forgets every User-ID; keeps the memory.
+  void Clear() noexcept;
+
+  // The slot of `id`; when it is not yet known, records `slot` for it and
+  // returns kAdded.
+  static constexpr std::uint32_t kAdded = ~std::uint32_t{0};
+  [[nodiscard]] std::uint32_t FindOrAdd(const UserIdText& id, std::uint32_t slot);
+
+ private:
+  // Key and slot side by side: one probe, one cache line.
+  struct Entry {
+    std::uint64_t Key;
+    std::uint32_t Slot;  // slot + 1, or 0 when empty
+  };
+  void Grow();
+
+  std::vector<Entry> entries_;  // the first 2^bits_ are in use
+  std::vector<Entry> spare_;    // the old entries while growing
+  unsigned bits_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace zunkaro
