@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/case_name.hpp"
 #include "support/log_builder.hpp"
+#include "support/random_log.hpp"
 
 namespace zunkaro {
 namespace {
@@ -108,6 +110,64 @@ TEST(ReportCommandTest, UnreadableLogNamesFileAndReason) {
     // Nothing of the failed log; the good one still reports.
     EXPECT_EQ(r.Out, "==> " + kWorked + " <==\n" + WorkedReportUtf8());
   }
+}
+
+// Many logs, some of them failing or empty: N threads give exactly the
+// output, the errors and the status of one, reports and merged report alike.
+TEST(ReportCommandTest, ThreadsGiveTheOutputOfOne) {
+  std::vector<std::unique_ptr<TempFile>> files;
+  std::vector<std::string> logs;
+  for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+    files.push_back(std::make_unique<TempFile>(testing::RandomLog(seed, 10 + 7 * static_cast<int>(seed)),
+                                               "log" + std::to_string(seed) + ".log"));
+    logs.push_back(files.back()->path().string());
+  }
+  const TempFile empty("", "empty.log");
+  logs.insert(logs.begin() + 3, empty.path().string());
+  logs.insert(logs.begin() + 7, (empty.dir() / "missing.log").string());
+  logs.push_back(kWorked);
+  for (const std::vector<std::string>& mode :
+       {std::vector<std::string>{}, {"--merge"}, {"--sjis"}, {"--merge", "--sjis"}}) {
+    std::vector<std::string> args = mode;
+    args.push_back("-j1");
+    args.insert(args.end(), logs.begin(), logs.end());
+    const Result one = RunCommand(args);
+    EXPECT_EQ(one.Status, kExitFailure);
+    EXPECT_THAT(one.Err, HasSubstr("missing.log: No such file or directory"));
+    for (const char* jobs : {"-j2", "-j3", "-j8"}) {
+      args[mode.size()] = jobs;
+      for (int run = 0; run < 3; ++run) {
+        const Result many = RunCommand(args);
+        EXPECT_EQ(many.Status, one.Status) << jobs;
+        EXPECT_EQ(many.Out, one.Out) << jobs;
+        EXPECT_EQ(many.Err, one.Err) << jobs;
+      }
+    }
+  }
+}
+
+// The merged report is the report of the logs concatenated; the window's
+// limits and headings do not apply to it.
+TEST(ReportCommandTest, MergeIsOneReportOfAllTheLogs) {
+  const TempFile both(ReadFileBytes(kWorked) + ReadFileBytes(kSample) + ReadFileBytes(kWorked),
+                      "both.log");
+  const Result merged = RunCommand({"--merge", kWorked, kSample, kWorked});
+  EXPECT_EQ(merged.Status, kExitReport);
+  EXPECT_EQ(merged.Out, RunCommand({both.path().string()}).Out);
+  EXPECT_EQ(merged.Err, "");
+
+  // A log that cannot be read is named and left out; the others are merged.
+  const Result partly = RunCommand({"--merge", "/nonexistent.log", kWorked});
+  EXPECT_EQ(partly.Status, kExitFailure);
+  EXPECT_EQ(partly.Out, WorkedReportUtf8());
+  EXPECT_EQ(partly.Err, "zunkaro-report: /nonexistent.log: No such file or directory\n");
+
+  // Logs read, but no message in any of them.
+  const TempFile empty("");
+  const Result none = RunCommand({"--merge", empty.path().string(), empty.path().string()});
+  EXPECT_EQ(none.Status, kExitNoMessages);
+  EXPECT_EQ(none.Out, "");
+  EXPECT_EQ(none.Err, "Cannot find messages.\n");
 }
 
 struct UsageCase {
