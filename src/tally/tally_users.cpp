@@ -20,7 +20,7 @@ void TallyUsers(AnalysisState& state) {
     const auto slot = static_cast<std::uint32_t>(state.UserCount);
     const std::uint32_t found = index.FindOrAdd(m.UserId, slot);
     if (found != UserIndex::kAdded) {
-      return *state.Users[found];
+      return *state.Users.Slots()[found];
     }
     // A new User-ID takes the next slot.
     UserTally& user = state.Users.Put(slot);
@@ -28,13 +28,13 @@ void TallyUsers(AnalysisState& state) {
     ++state.UserCount;
     return user;
   };
-  for (std::int32_t i = 0; i < state.MessageCount; ++i) {
-    CountMessage(*state.Messages[static_cast<std::size_t>(i)], state, userOf);
+  for (const MessageRecord* m :
+       state.Messages.Slots().first(static_cast<std::size_t>(state.MessageCount))) {
+    CountMessage(*m, state, userOf);
   }
 
-  for (std::int32_t k = 0; k < state.UserCount; ++k) {
-    UserTally& user = *state.Users[static_cast<std::size_t>(k)];
-    user.AverageChars = user.CharCount / user.PostCount;
+  for (UserTally* user : state.Users.Slots().first(static_cast<std::size_t>(state.UserCount))) {
+    user->AverageChars = user->CharCount / user->PostCount;
   }
 }
 
