@@ -27,12 +27,21 @@ constexpr std::string_view kProgram = "zunkaro-report";
 
 // A report in the chosen form, as the bytes for the output. The analysis
 // writes a report only once its whole log has been read, so a log that fails
-// gives no bytes, not even its heading.
+// gives no bytes, not even its heading. Kept whole for a later write, or,
+// when `direct`, written there as it is made, in pieces of 64 KiB.
 class ReportText final : public LineList {
  public:
-  explicit ReportText(bool shiftJis) : shiftJis_(shiftJis) {}
+  explicit ReportText(bool shiftJis, std::FILE* direct = nullptr)
+      : shiftJis_(shiftJis), direct_(direct) {}
+
+  // A heading of our own, written before the first line, if any comes.
+  void Head(std::string heading) { head_ = std::move(heading); }
 
   void Add(std::string_view sjis) override {
+    if (!head_.empty()) {
+      bytes_ += head_;
+      head_.clear();
+    }
     if (shiftJis_) {
       // Byte for byte the saved report: Shift-JIS, CR LF after every line.
       bytes_ += sjis;
@@ -40,16 +49,40 @@ class ReportText final : public LineList {
       decoder_.AppendUtf8(sjis, bytes_);
     }
     bytes_ += LineEnd(shiftJis_);
+    if (direct_ != nullptr && bytes_.size() >= kPiece) {
+      Flush();
+    }
   }
 
   [[nodiscard]] static std::string_view LineEnd(bool shiftJis) noexcept {
     return shiftJis ? "\r\n" : "\n";
   }
 
+  // The bytes kept, or, when direct, whether everything reached the output
+  // (errno tells why not).
   [[nodiscard]] std::string Take() noexcept { return std::move(bytes_); }
+  [[nodiscard]] bool Finish() noexcept {
+    Flush();
+    return ok_ && std::fflush(direct_) == 0;
+  }
+  [[nodiscard]] bool Wrote() const noexcept { return wrote_ || !bytes_.empty(); }
 
  private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 16;
+
+  void Flush() noexcept {
+    if (ok_ && !bytes_.empty()) {
+      ok_ = std::fwrite(bytes_.data(), 1, bytes_.size(), direct_) == bytes_.size();
+      wrote_ = true;
+    }
+    bytes_.clear();
+  }
+
   bool shiftJis_;
+  std::FILE* direct_;
+  bool ok_ = true;
+  bool wrote_ = false;
+  std::string head_;
   std::string bytes_;
   ShiftJisDecoder decoder_;
 };
@@ -90,10 +123,9 @@ struct LogOutcome {
 }
 
 // The report of one log, as a run of many logs or one log shows it.
-[[nodiscard]] LogOutcome ReportLog(const std::string& log, const Options& options, bool several,
-                                   Analysis& analysis) {
+[[nodiscard]] LogOutcome ReportLog(const std::string& log, bool several, Analysis& analysis,
+                                   ReportText& text) {
   LogOutcome outcome;
-  ReportText text(options.ShiftJis);
   Outcome analysed{};
   try {
     analysed = analysis.Analyse(LogPath(log), text);
@@ -108,7 +140,6 @@ struct LogOutcome {
     outcome.Status = kExitNoMessages;
     return outcome;
   }
-  outcome.Out = text.Take();
   return outcome;
 }
 
@@ -173,16 +204,33 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   const std::vector<std::string>& logs = options.Logs;
   const bool several = logs.size() > 1;
   const unsigned threads = ThreadsFor(options);
+  // On one thread each job runs on this one, just before its result is
+  // taken, so its report can go straight to the output as it is made.
+  const bool direct = threads <= 1 || logs.size() <= 1;
   Progress progress(err, Progress::IsTerminal(err), logs.size());
   int status = kExitReport;
   bool outputFailed = false;
-  int outputError = 0;  // errno of the failed write
+  int outputError = 0;    // errno of the failed write
   bool reported = false;  // a report is out: the next heading has a blank line before it
   ArchiveTally merged;
   bool anyRead = false;
 
+  // As head(1) does: a heading on each report, a blank line between them.
+  const auto heading = [&](std::size_t i) {
+    std::string text;
+    if (several) {
+      const std::string_view end = ReportText::LineEnd(options.ShiftJis);
+      if (reported) {
+        text += end;
+      }
+      text += "==> " + logs[i] + " <==";
+      text += end;
+    }
+    return text;
+  };
+
   // Each log is a job: its report (or its tally), read and analysed on any
-  // thread; its bytes are written here, in the order of the logs.
+  // thread; its bytes are written on this one, in the order of the logs.
   const std::function<LogOutcome(std::size_t)> work = [&](std::size_t i) {
     // One analysis per thread, kept from one log to the next.
     thread_local std::unique_ptr<Analysis> analysis;
@@ -193,7 +241,20 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       if (!analysis) {
         analysis = std::make_unique<Analysis>();
       }
-      outcome = ReportLog(logs[i], options, several, *analysis);
+      ReportText text(options.ShiftJis, direct ? out : nullptr);
+      if (direct) {
+        text.Head(heading(i));
+      }
+      outcome = ReportLog(logs[i], several, *analysis, text);
+      if (direct) {
+        reported = reported || text.Wrote();
+        if (!text.Finish()) {
+          outputFailed = true;
+          outputError = errno;
+        }
+      } else {
+        outcome.Out = text.Take();
+      }
     }
     progress.LogDone(SizeOf(logs[i]));
     return outcome;
@@ -206,6 +267,9 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       // Nowhere left to say it; the status says it.
       status = kExitFailure;
     }
+    if (outputFailed) {
+      return false;
+    }
     if (options.Merge) {
       if (outcome.Tally) {
         anyRead = true;
@@ -216,18 +280,9 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
     if (outcome.Out.empty()) {
       return true;
     }
-    std::string heading;
-    if (several) {
-      // As head(1) does: a heading on each report, a blank line between them.
-      const std::string_view end = ReportText::LineEnd(options.ShiftJis);
-      if (reported) {
-        heading += end;
-      }
-      heading += "==> " + logs[i] + " <==";
-      heading += end;
-    }
+    const std::string head = heading(i);
     reported = true;
-    if (!Write(out, heading) || !Write(out, outcome.Out) || std::fflush(out) != 0) {
+    if (!Write(out, head) || !Write(out, outcome.Out) || std::fflush(out) != 0) {
       outputFailed = true;
       outputError = errno;
       return false;
@@ -245,11 +300,12 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       status = std::max(status, kExitNoMessages);
     } else {
       merged.Rank();
-      ReportText text(options.ShiftJis);
+      ReportText text(options.ShiftJis, out);
       merged.WriteReport(text);
-      const std::string bytes = text.Take();
-      outputFailed = !Write(out, bytes) || std::fflush(out) != 0;
-      outputError = errno;
+      if (!text.Finish()) {
+        outputFailed = true;
+        outputError = errno;
+      }
     }
   }
   if (outputFailed) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace zunkaro {
 namespace {
@@ -24,23 +25,51 @@ constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
 
 }  // namespace
 
-UserIndex::UserIndex() : entries_(std::size_t{1} << kSmallestBits), bits_(kSmallestBits) {}
+namespace {
+
+// Room for the users of any one log at first: 2^17 entries, 2 MiB of address
+// space, of which only the pages written are ever made.
+constexpr unsigned kFirstCapacityBits = 17;
+
+}  // namespace
+
+UserIndex::UserIndex() : bits_(kSmallestBits) {
+  entries_.reset(static_cast<Entry*>(std::calloc(std::size_t{1} << kFirstCapacityBits,
+                                                 sizeof(Entry))));
+  if (!entries_) {
+    throw std::bad_alloc();
+  }
+  capacityBits_ = kFirstCapacityBits;
+  // Room for the old half of a full index, written only as far as used.
+  spare_.reserve(std::size_t{1} << (kFirstCapacityBits - 1));
+}
 
 void UserIndex::Clear() noexcept {
-  std::fill_n(entries_.begin(), std::size_t{1} << bits_, Entry{0, kEmpty});
+  std::fill_n(entries_.get(), std::size_t{1} << bits_, Entry{0, kEmpty});
   bits_ = kSmallestBits;
   count_ = 0;
 }
 
 void UserIndex::Grow() {
   const std::size_t oldSize = std::size_t{1} << bits_;
-  spare_.assign(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(oldSize));
+  spare_.assign(entries_.get(), entries_.get() + oldSize);
   ++bits_;
   const std::size_t size = std::size_t{1} << bits_;
-  if (entries_.size() < size) {
-    entries_.resize(size);
+  if (bits_ > capacityBits_) {
+    // Out of room: a new one, four times as large, zero from calloc.
+    const unsigned capacityBits = bits_ + 1;
+    Entry* const room =
+        static_cast<Entry*>(std::calloc(std::size_t{1} << capacityBits, sizeof(Entry)));
+    if (room == nullptr) {
+      throw std::bad_alloc();
+    }
+    entries_.reset(room);
+    capacityBits_ = capacityBits;
+  } else {
+    // The entries past the old size were never written since the room was
+    // made, or were cleared: only the old ones need clearing.
+    std::fill_n(entries_.get(), oldSize, Entry{0, kEmpty});
   }
-  std::fill_n(entries_.begin(), size, Entry{0, kEmpty});
   for (const Entry& e : spare_) {
     if (e.Slot == kEmpty) {
       continue;

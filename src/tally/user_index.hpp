@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "log/message_record.hpp"
@@ -28,10 +30,17 @@ class UserIndex {
     std::uint64_t Key;
     std::uint32_t Slot;  // slot + 1, or 0 when empty
   };
+  struct Free {
+    void operator()(Entry* entries) const noexcept { std::free(entries); }
+  };
   void Grow();
 
-  std::vector<Entry> entries_;  // the first 2^bits_ are in use
-  std::vector<Entry> spare_;    // the old entries while growing
+  // Room for 2^capacityBits_ entries, all zero (empty) from calloc, of which
+  // the first 2^bits_ are in use: the system hands out a page only when an
+  // entry on it is first written, so growing within the room costs nothing.
+  std::unique_ptr<Entry[], Free> entries_;
+  unsigned capacityBits_ = 0;
+  std::vector<Entry> spare_;  // the old entries while growing
   unsigned bits_;
   std::size_t count_ = 0;
 };
