@@ -6,6 +6,7 @@ namespace zunkaro {
 namespace {
 
 constexpr double kBytesPerMegabyte = 1e6;
+constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -21,10 +22,12 @@ void Progress::Draw() {
   if (!shown_) {
     return;
   }
-  const Clock::duration elapsed = Clock::now() - start_;
-  if (elapsed < delay_) {
+  const Clock::time_point now = Clock::now();
+  const Clock::duration elapsed = now - start_;
+  if (elapsed < delay_ || (drawnWidth_ != 0 && now - drawnAt_ < kRedrawEvery)) {
     return;
   }
+  drawnAt_ = now;
   const double seconds = std::chrono::duration<double>(elapsed).count();
   const double megabytes =
       static_cast<double>(bytes_.load(std::memory_order_relaxed)) / kBytesPerMegabyte;

@@ -32,7 +32,8 @@ class Progress {
     done_.fetch_add(1, std::memory_order_relaxed);
   }
 
-  // Redraws the line when it is due; from the thread that writes the output.
+  // Redraws the line when it is due, at most ten times a second; from the
+  // thread that writes the output.
   void Draw();
 
   // Takes the line away, so that other text can be written; the next Draw
@@ -48,6 +49,7 @@ class Progress {
   std::atomic<std::size_t> done_{0};
   std::atomic<std::uint64_t> bytes_{0};
   std::size_t drawnWidth_ = 0;  // of the line on the screen; 0 when none
+  Clock::time_point drawnAt_{};
 };
 
 }  // namespace zunkaro

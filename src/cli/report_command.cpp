@@ -243,6 +243,8 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       }
       ReportText text(options.ShiftJis, direct ? out : nullptr);
       if (direct) {
+        // This thread draws the progress line: off it goes before a report.
+        progress.Clear();
         text.Head(heading(i));
       }
       outcome = ReportLog(logs[i], several, *analysis, text);
@@ -261,8 +263,10 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   };
   const std::function<bool(std::size_t, LogOutcome&)> take = [&](std::size_t i,
                                                                  LogOutcome& outcome) {
-    progress.Clear();
     status = std::max(status, outcome.Status);
+    if (!outcome.Err.empty()) {
+      progress.Clear();
+    }
     if (!Write(err, outcome.Err)) {
       // Nowhere left to say it; the status says it.
       status = kExitFailure;
@@ -280,6 +284,7 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
     if (outcome.Out.empty()) {
       return true;
     }
+    progress.Clear();
     const std::string head = heading(i);
     reported = true;
     if (!Write(out, head) || !Write(out, outcome.Out) || std::fflush(out) != 0) {

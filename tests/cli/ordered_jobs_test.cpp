@@ -94,11 +94,14 @@ TEST(ProgressTest, RedrawsInPlaceAndClearsAtTheEnd) {
     progress.Draw();
     progress.LogDone(500'000);
     progress.LogDone(0);
+    progress.Draw();  // too soon after the last: not drawn
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
     progress.Draw();
   }
   const std::string text = Drain(err);
   EXPECT_EQ(text.rfind("\rzunkaro-report: 1/3 logs, 2.5 MB, ", 0), 0U) << text;
   EXPECT_NE(text.find("\rzunkaro-report: 3/3 logs, 3.0 MB, "), std::string::npos) << text;
+  EXPECT_EQ(text.find("logs", text.find("logs") + 1), text.rfind("logs")) << "drawn twice";
   EXPECT_EQ(text.find('\n'), std::string::npos) << "never a new line";
   // The end: the line overwritten with spaces, the cursor back at its start.
   ASSERT_GE(text.size(), 2U);
