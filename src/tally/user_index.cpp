@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
+
+#include <sys/mman.h>
 
 namespace zunkaro {
 namespace {
@@ -33,52 +36,83 @@ constexpr unsigned kFirstCapacityBits = 17;
 
 }  // namespace
 
-UserIndex::UserIndex() : bits_(kSmallestBits) {
-  entries_.reset(static_cast<Entry*>(std::calloc(std::size_t{1} << kFirstCapacityBits,
-                                                 sizeof(Entry))));
-  if (!entries_) {
+UserIndex::Room UserIndex::NewRoom(unsigned bits) {
+  const std::size_t bytes = (std::size_t{1} << bits) * sizeof(Entry);
+  void* const entries =
+      ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (entries == MAP_FAILED) {
     throw std::bad_alloc();
   }
+  return {static_cast<Entry*>(entries), bytes};
+}
+
+void UserIndex::FreeRoom(Room room) noexcept {
+  if (room.Entries != nullptr) {
+    ::munmap(room.Entries, room.Bytes);
+  }
+}
+
+UserIndex::~UserIndex() { FreeRoom(room_); }
+
+UserIndex::UserIndex(UserIndex&& other) noexcept
+    : room_(std::exchange(other.room_, Room{})),
+      capacityBits_(other.capacityBits_),
+      spare_(std::move(other.spare_)),
+      bits_(other.bits_),
+      count_(other.count_) {}
+
+UserIndex& UserIndex::operator=(UserIndex&& other) noexcept {
+  if (this != &other) {
+    FreeRoom(room_);
+    room_ = std::exchange(other.room_, Room{});
+    capacityBits_ = other.capacityBits_;
+    spare_ = std::move(other.spare_);
+    bits_ = other.bits_;
+    count_ = other.count_;
+  }
+  return *this;
+}
+
+UserIndex::UserIndex() : room_(NewRoom(kFirstCapacityBits)), bits_(kSmallestBits) {
   capacityBits_ = kFirstCapacityBits;
-  // Room for the old half of a full index, written only as far as used.
-  spare_.reserve(std::size_t{1} << (kFirstCapacityBits - 1));
 }
 
 void UserIndex::Clear() noexcept {
-  std::fill_n(entries_.get(), std::size_t{1} << bits_, Entry{0, kEmpty});
+  std::fill_n(room_.Entries, std::size_t{1} << bits_, Entry{0, kEmpty});
   bits_ = kSmallestBits;
   count_ = 0;
 }
 
 void UserIndex::Grow() {
   const std::size_t oldSize = std::size_t{1} << bits_;
-  spare_.assign(entries_.get(), entries_.get() + oldSize);
+  if (spare_.capacity() < oldSize) {
+    // Room for the old half of a full index at once, written only as far as
+    // used, so that growing again does not copy the spare too.
+    spare_.reserve(std::max(oldSize, (std::size_t{1} << capacityBits_) / 2));
+  }
+  spare_.assign(room_.Entries, room_.Entries + oldSize);
   ++bits_;
   const std::size_t size = std::size_t{1} << bits_;
   if (bits_ > capacityBits_) {
-    // Out of room: a new one, four times as large, zero from calloc.
+    // Out of room: a new one, four times as large.
     const unsigned capacityBits = bits_ + 1;
-    Entry* const room =
-        static_cast<Entry*>(std::calloc(std::size_t{1} << capacityBits, sizeof(Entry)));
-    if (room == nullptr) {
-      throw std::bad_alloc();
-    }
-    entries_.reset(room);
+    const Room room = NewRoom(capacityBits);
+    FreeRoom(std::exchange(room_, room));
     capacityBits_ = capacityBits;
   } else {
     // The entries past the old size were never written since the room was
     // made, or were cleared: only the old ones need clearing.
-    std::fill_n(entries_.get(), oldSize, Entry{0, kEmpty});
+    std::fill_n(room_.Entries, oldSize, Entry{0, kEmpty});
   }
   for (const Entry& e : spare_) {
     if (e.Slot == kEmpty) {
       continue;
     }
     std::size_t probe = Home(e.Key, bits_);
-    while (entries_[probe].Slot != kEmpty) {
+    while (room_.Entries[probe].Slot != kEmpty) {
       probe = (probe + 1) & (size - 1);
     }
-    entries_[probe] = e;
+    room_.Entries[probe] = e;
   }
 }
 
@@ -86,13 +120,13 @@ std::uint32_t UserIndex::FindOrAdd(const UserIdText& id, std::uint32_t slot) {
   const std::uint64_t key = Key(id);
   const std::size_t mask = (std::size_t{1} << bits_) - 1;
   std::size_t probe = Home(key, bits_);
-  while (entries_[probe].Slot != kEmpty) {
-    if (entries_[probe].Key == key) {
-      return entries_[probe].Slot - 1;
+  while (room_.Entries[probe].Slot != kEmpty) {
+    if (room_.Entries[probe].Key == key) {
+      return room_.Entries[probe].Slot - 1;
     }
     probe = (probe + 1) & mask;
   }
-  entries_[probe] = {key, slot + 1};
+  room_.Entries[probe] = {key, slot + 1};
   ++count_;
   if (2 * count_ > mask + 1) {
     // Kept at most half full, so probes stay short.

@@ -15,6 +15,11 @@ namespace zunkaro {
 class UserIndex {
  public:
   UserIndex();
+  ~UserIndex();
+  UserIndex(UserIndex&& other) noexcept;
+  UserIndex& operator=(UserIndex&& other) noexcept;
+  UserIndex(const UserIndex&) = delete;
+  UserIndex& operator=(const UserIndex&) = delete;
 
   // Forgets every User-ID; keeps the memory.
   void Clear() noexcept;
@@ -30,15 +35,20 @@ class UserIndex {
     std::uint64_t Key;
     std::uint32_t Slot;  // slot + 1, or 0 when empty
   };
-  struct Free {
-    void operator()(Entry* entries) const noexcept { std::free(entries); }
+  // Room from the system, zero and unbacked until written.
+  struct Room {
+    Entry* Entries = nullptr;
+    std::size_t Bytes = 0;
   };
+  [[nodiscard]] static Room NewRoom(unsigned bits);
+  static void FreeRoom(Room room) noexcept;
   void Grow();
 
-  // Room for 2^capacityBits_ entries, all zero (empty) from calloc, of which
-  // the first 2^bits_ are in use: the system hands out a page only when an
-  // entry on it is first written, so growing within the room costs nothing.
-  std::unique_ptr<Entry[], Free> entries_;
+  // Room for 2^capacityBits_ entries, all zero (empty) from the system, of
+  // which the first 2^bits_ are in use: the system hands out a page only when
+  // an entry on it is first written, so growing within the room costs
+  // nothing, and an index that stays small touches few pages.
+  Room room_;
   unsigned capacityBits_ = 0;
   std::vector<Entry> spare_;  // the old entries while growing
   unsigned bits_;
