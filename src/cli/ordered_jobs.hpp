@@ -54,12 +54,15 @@ void RunInOrder(std::size_t count, unsigned threads,
   std::condition_variable room;  // a result was taken, or the run stops
   std::size_t next = 0;          // the next job to start
   std::size_t taken = 0;         // results taken so far
+  std::size_t workersWaiting = 0;  // for room in the window
   bool stop = false;
 
   const auto worker = [&] {
     std::unique_lock lock(mutex);
     for (;;) {
+      ++workersWaiting;
       room.wait(lock, [&] { return stop || next == count || next < taken + window; });
+      --workersWaiting;
       if (stop || next == count) {
         return;
       }
@@ -76,7 +79,10 @@ void RunInOrder(std::size_t count, unsigned threads,
       slots[i].Value = std::move(value);
       slots[i].Error = error;
       slots[i].Done = true;
-      done.notify_all();
+      if (i == taken) {
+        // The result the calling thread waits for; the others it finds done.
+        done.notify_one();
+      }
     }
   };
 
@@ -105,6 +111,7 @@ void RunInOrder(std::size_t count, unsigned threads,
 
   for (std::size_t i = 0; i < count; ++i) {
     Slot slot;
+    bool wake = false;
     {
       std::unique_lock lock(mutex);
       while (!slots[i].Done) {
@@ -121,8 +128,12 @@ void RunInOrder(std::size_t count, unsigned threads,
       slot = std::move(slots[i]);
       slots[i] = Slot{};
       taken = i + 1;
+      wake = workersWaiting != 0;
     }
-    room.notify_all();
+    if (wake) {
+      // A worker waits for room in the window, which has just grown.
+      room.notify_all();
+    }
     if (slot.Error) {
       std::rethrow_exception(slot.Error);
     }

@@ -57,7 +57,7 @@ class ArchiveTally {
 
   std::vector<UserTally> users_;   // in order of first appearance
   std::vector<UserTally*> slots_;  // the users in slot order; the rankings move their contents
-  UserIndex index_;
+  UserIndex index_{UserIndex::kSmallRoom};  // one per log of an archive: small at first
   std::int64_t messageCount_ = 0;
   bool ranked_ = false;
 };

@@ -30,25 +30,33 @@ constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
 
 namespace {
 
-// Room for the users of any one log at first: 2^17 entries, 2 MiB of address
-// space, of which only the pages written are ever made.
-constexpr unsigned kFirstCapacityBits = 17;
+// Rooms up to this size come from the heap, cleared; larger ones are mapped.
+constexpr std::size_t kLargestHeapRoom = std::size_t{64} << 10;
 
 }  // namespace
 
 UserIndex::Room UserIndex::NewRoom(unsigned bits) {
   const std::size_t bytes = (std::size_t{1} << bits) * sizeof(Entry);
+  if (bytes <= kLargestHeapRoom) {
+    void* const entries = std::calloc(std::size_t{1} << bits, sizeof(Entry));
+    if (entries == nullptr) {
+      throw std::bad_alloc();
+    }
+    return {static_cast<Entry*>(entries), bytes, false};
+  }
   void* const entries =
       ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (entries == MAP_FAILED) {
     throw std::bad_alloc();
   }
-  return {static_cast<Entry*>(entries), bytes};
+  return {static_cast<Entry*>(entries), bytes, true};
 }
 
 void UserIndex::FreeRoom(Room room) noexcept {
-  if (room.Entries != nullptr) {
+  if (room.Mapped) {
     ::munmap(room.Entries, room.Bytes);
+  } else {
+    std::free(room.Entries);
   }
 }
 
@@ -73,8 +81,9 @@ UserIndex& UserIndex::operator=(UserIndex&& other) noexcept {
   return *this;
 }
 
-UserIndex::UserIndex() : room_(NewRoom(kFirstCapacityBits)), bits_(kSmallestBits) {
-  capacityBits_ = kFirstCapacityBits;
+UserIndex::UserIndex(unsigned roomBits)
+    : room_(NewRoom(std::max(roomBits, kSmallestBits))), bits_(kSmallestBits) {
+  capacityBits_ = std::max(roomBits, kSmallestBits);
 }
 
 void UserIndex::Clear() noexcept {

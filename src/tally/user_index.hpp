@@ -14,7 +14,14 @@ namespace zunkaro {
 
 class UserIndex {
  public:
-  UserIndex();
+  // Room enough for the users of any one log: 2^17 entries, 2 MiB of
+  // address space, of which only the pages written are ever made.
+  static constexpr unsigned kRoomForOneLog = 17;
+  // A small room, from the heap: for indexes made by the thousand.
+  static constexpr unsigned kSmallRoom = 12;
+
+  // With room for 2^roomBits entries at first.
+  explicit UserIndex(unsigned roomBits = kRoomForOneLog);
   ~UserIndex();
   UserIndex(UserIndex&& other) noexcept;
   UserIndex& operator=(UserIndex&& other) noexcept;
@@ -39,6 +46,7 @@ class UserIndex {
   struct Room {
     Entry* Entries = nullptr;
     std::size_t Bytes = 0;
+    bool Mapped = false;  // from mmap, or else from calloc
   };
   [[nodiscard]] static Room NewRoom(unsigned bits);
   static void FreeRoom(Room room) noexcept;
