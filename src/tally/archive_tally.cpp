@@ -12,8 +12,8 @@ UserTally& ArchiveTally::UserOf(const UserIdText& id) {
   if (ranked_) {
     throw std::logic_error("an archive tally counted after its ranking");
   }
-  const auto slot = static_cast<std::uint32_t>(users_.size());
-  const std::uint32_t found = index_.FindOrAdd(id, slot);
+  const std::uint32_t found = index_.FindOrAdd(
+      id, [this](std::uint32_t slot) -> const UserIdText& { return users_[slot].UserId; });
   if (found != UserIndex::kAdded) {
     return users_[found];
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace zunkaro {
@@ -261,7 +263,7 @@ void CompetitionRanks(std::size_t n, KeyAt keyAt, SetRank setRank) {
 // Each slot keeps its record and takes the contents of the record that was
 // in slot order[j]: the records are read in memory order afterwards. The
 // permutation is followed cycle by cycle, with one record aside.
-void MoveContents(std::span<UserTally*> slots, std::vector<std::uint32_t>& order) {
+void MoveContents(std::span<UserTally*> slots, std::span<std::uint32_t> order) {
   for (std::size_t start = 0; start < order.size(); ++start) {
     if (order[start] == start) {
       continue;
@@ -302,10 +304,35 @@ void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField ra
 // The working memory of the rankings: kept by each thread from one run to
 // the next, so that a run on a log no larger than the last one touches no
 // fresh page.
+//
+// Every element of these arrays is written before it is read, so growing
+// them leaves the new elements unwritten instead of zeroing them first.
+template <typename T>
+struct Unzeroed : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = Unzeroed<U>;
+  };
+  Unzeroed() = default;
+  template <typename U>
+  explicit Unzeroed(const Unzeroed<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;  // default-initialised: left as it is
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+template <typename T>
+using WorkArray = std::vector<T, Unzeroed<T>>;
+
 struct RankingWork {
-  std::vector<std::int64_t> Posts, Averages, Chars, Keys;
-  std::vector<std::uint32_t> Order, Step, Composed;
-  std::vector<std::int32_t> PostRanks, AverageRanks;
+  WorkArray<std::int64_t> Posts, Averages, Chars, Keys;
+  WorkArray<std::uint32_t> Order, Composed;
+  std::vector<std::uint32_t> Step;
+  WorkArray<std::int32_t> PostRanks, AverageRanks;
   ExchangeOrder Exchange;
 };
 
@@ -315,7 +342,7 @@ struct RankingWork {
 void RankUsers(std::span<UserTally*> slots) {
   const std::size_t n = slots.size();
   thread_local RankingWork work;
-  auto& [posts, averages, chars, keys, order, step, composed, postRanks, averageRanks,
+  auto& [posts, averages, chars, keys, order, composed, step, postRanks, averageRanks,
          exchange] = work;
   for (auto* v : {&posts, &averages, &chars, &keys}) {
     v->resize(n);
@@ -335,7 +362,7 @@ void RankUsers(std::span<UserTally*> slots) {
   }
   // One sort from the order the last one left: order[j] is the slot of the
   // user in place j.
-  const auto sortBy = [&](const std::vector<std::int64_t>& bySlot) {
+  const auto sortBy = [&](const WorkArray<std::int64_t>& bySlot) {
     for (std::size_t j = 0; j < n; ++j) {
       keys[j] = bySlot[order[j]];
     }
@@ -346,7 +373,7 @@ void RankUsers(std::span<UserTally*> slots) {
     order.swap(composed);
   };
   // Ranks by the key just sorted by: keys[step[j]] is the key in place j.
-  const auto rankBy = [&](std::vector<std::int32_t>& ranks) {
+  const auto rankBy = [&](WorkArray<std::int32_t>& ranks) {
     CompetitionRanks(
         n, [&](std::size_t j) { return keys[step[j]]; },
         [&](std::size_t j, std::int32_t r) { ranks[order[j]] = r; });

@@ -16,9 +16,12 @@ void TallyUsers(AnalysisState& state) {
   // Kept by each thread from one run to the next.
   thread_local UserIndex index;
   index.Clear();
-  const auto userOf = [&state](const MessageRecord& m) -> UserTally& {
+  const UserIndex::IdOfSlot idOfSlot = [&state](std::uint32_t slot) -> const UserIdText& {
+    return state.Users.Slots()[slot]->UserId;
+  };
+  const auto userOf = [&state, &idOfSlot](const MessageRecord& m) -> UserTally& {
     const auto slot = static_cast<std::uint32_t>(state.UserCount);
-    const std::uint32_t found = index.FindOrAdd(m.UserId, slot);
+    const std::uint32_t found = index.FindOrAdd(m.UserId, idOfSlot);
     if (found != UserIndex::kAdded) {
       return *state.Users.Slots()[found];
     }

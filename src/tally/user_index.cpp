@@ -65,7 +65,6 @@ UserIndex::~UserIndex() { FreeRoom(room_); }
 UserIndex::UserIndex(UserIndex&& other) noexcept
     : room_(std::exchange(other.room_, Room{})),
       capacityBits_(other.capacityBits_),
-      spare_(std::move(other.spare_)),
       bits_(other.bits_),
       count_(other.count_) {}
 
@@ -74,7 +73,6 @@ UserIndex& UserIndex::operator=(UserIndex&& other) noexcept {
     FreeRoom(room_);
     room_ = std::exchange(other.room_, Room{});
     capacityBits_ = other.capacityBits_;
-    spare_ = std::move(other.spare_);
     bits_ = other.bits_;
     count_ = other.count_;
   }
@@ -92,18 +90,12 @@ void UserIndex::Clear() noexcept {
   count_ = 0;
 }
 
-void UserIndex::Grow() {
+void UserIndex::Grow(const UserIdText& newest, const IdOfSlot& idOfSlot) {
   const std::size_t oldSize = std::size_t{1} << bits_;
-  if (spare_.capacity() < oldSize) {
-    // Room for the old half of a full index at once, written only as far as
-    // used, so that growing again does not copy the spare too.
-    spare_.reserve(std::max(oldSize, (std::size_t{1} << capacityBits_) / 2));
-  }
-  spare_.assign(room_.Entries, room_.Entries + oldSize);
   ++bits_;
   const std::size_t size = std::size_t{1} << bits_;
   if (bits_ > capacityBits_) {
-    // Out of room: a new one, four times as large.
+    // Out of room: a new one, four times as large as the old index.
     const unsigned capacityBits = bits_ + 1;
     const Room room = NewRoom(capacityBits);
     FreeRoom(std::exchange(room_, room));
@@ -113,19 +105,19 @@ void UserIndex::Grow() {
     // made, or were cleared: only the old ones need clearing.
     std::fill_n(room_.Entries, oldSize, Entry{0, kEmpty});
   }
-  for (const Entry& e : spare_) {
-    if (e.Slot == kEmpty) {
-      continue;
-    }
-    std::size_t probe = Home(e.Key, bits_);
+  // Every slot again, from the User-IDs where they are kept; the newest
+  // slot, just given, has none kept yet.
+  for (std::uint32_t slot = 0; slot < count_; ++slot) {
+    const std::uint64_t key = Key(slot + 1 == count_ ? newest : idOfSlot(slot));
+    std::size_t probe = Home(key, bits_);
     while (room_.Entries[probe].Slot != kEmpty) {
       probe = (probe + 1) & (size - 1);
     }
-    room_.Entries[probe] = e;
+    room_.Entries[probe] = {key, slot + 1};
   }
 }
 
-std::uint32_t UserIndex::FindOrAdd(const UserIdText& id, std::uint32_t slot) {
+std::uint32_t UserIndex::FindOrAdd(const UserIdText& id, const IdOfSlot& idOfSlot) {
   const std::uint64_t key = Key(id);
   const std::size_t mask = (std::size_t{1} << bits_) - 1;
   std::size_t probe = Home(key, bits_);
@@ -135,11 +127,11 @@ std::uint32_t UserIndex::FindOrAdd(const UserIdText& id, std::uint32_t slot) {
     }
     probe = (probe + 1) & mask;
   }
-  room_.Entries[probe] = {key, slot + 1};
+  room_.Entries[probe] = {key, static_cast<std::uint32_t>(count_ + 1)};
   ++count_;
   if (2 * count_ > mask + 1) {
     // Kept at most half full, so probes stay short.
-    Grow();
+    Grow(id, idOfSlot);
   }
   return kAdded;
 }

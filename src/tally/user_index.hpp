@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -31,10 +32,14 @@ class UserIndex {
   // Forgets every User-ID; keeps the memory.
   void Clear() noexcept;
 
-  // The slot of `id`; when it is not yet known, records `slot` for it and
-  // returns kAdded.
+  // The User-ID of a slot already added: the index rebuilds itself from them
+  // when it grows, so that it keeps no second copy of its entries.
+  using IdOfSlot = std::function<const UserIdText&(std::uint32_t slot)>;
+
+  // The slot of `id`; when it is not yet known, gives it the next slot (0,
+  // then 1, and so on) and returns kAdded.
   static constexpr std::uint32_t kAdded = ~std::uint32_t{0};
-  [[nodiscard]] std::uint32_t FindOrAdd(const UserIdText& id, std::uint32_t slot);
+  [[nodiscard]] std::uint32_t FindOrAdd(const UserIdText& id, const IdOfSlot& idOfSlot);
 
  private:
   // Key and slot side by side: one probe, one cache line.
@@ -50,7 +55,7 @@ class UserIndex {
   };
   [[nodiscard]] static Room NewRoom(unsigned bits);
   static void FreeRoom(Room room) noexcept;
-  void Grow();
+  void Grow(const UserIdText& newest, const IdOfSlot& idOfSlot);
 
   // Room for 2^capacityBits_ entries, all zero (empty) from the system, of
   // which the first 2^bits_ are in use: the system hands out a page only when
@@ -58,7 +63,6 @@ class UserIndex {
   // nothing, and an index that stays small touches few pages.
   Room room_;
   unsigned capacityBits_ = 0;
-  std::vector<Entry> spare_;  // the old entries while growing
   unsigned bits_;
   std::size_t count_ = 0;
 };
