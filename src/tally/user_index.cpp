@@ -26,10 +26,6 @@ constexpr std::uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
   return static_cast<std::size_t>((key * kHashMultiplier) >> (64 - bits));
 }
 
-}  // namespace
-
-namespace {
-
 // Rooms up to this size come from the heap, cleared; larger ones are mapped.
 constexpr std::size_t kLargestHeapRoom = std::size_t{64} << 10;
 
