@@ -342,8 +342,16 @@ struct RankingWork {
 void RankUsers(std::span<UserTally*> slots) {
   const std::size_t n = slots.size();
   thread_local RankingWork work;
-  auto& [posts, averages, chars, keys, order, composed, step, postRanks, averageRanks,
-         exchange] = work;
+  auto& posts = work.Posts;
+  auto& averages = work.Averages;
+  auto& chars = work.Chars;
+  auto& keys = work.Keys;
+  auto& order = work.Order;
+  auto& composed = work.Composed;
+  auto& step = work.Step;
+  auto& postRanks = work.PostRanks;
+  auto& averageRanks = work.AverageRanks;
+  auto& exchange = work.Exchange;
   for (auto* v : {&posts, &averages, &chars, &keys}) {
     v->resize(n);
   }
