@@ -29,17 +29,10 @@ void TForm1::KO1Click(QObject* /*Sender*/) {
   SetCaption(ui::FromShiftJis(kCaptionPrefix) + ui::FromPath(log));
   Memo1->Lines().Clear();
 
-  ExtractMessages(log);  // the file is closed when it returns
-  if (MessageCount == 0) {
+  if (Analyse(log, Memo1->Lines()) == Outcome::kNoMessages) {
+    // Nothing to rank: the view stays empty.
     Owner().ShowMessage(kNoMessagesText);
   }
-  TallyUsers();
-  if (MessageCount == 0) {
-    // Nothing to rank: the view stays empty.
-    return;
-  }
-  RankUsers();
-  WriteReport(Memo1->Lines());
 }
 
 void TForm1::KS1Click(QObject* /*Sender*/) {

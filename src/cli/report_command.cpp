@@ -6,18 +6,28 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "cli/ordered_jobs.hpp"
+#include "cli/parse_args.hpp"
 #include "cli/progress.hpp"
 #include "core/analysis.hpp"
 #include "core/archive.hpp"
 #include "core/shift_jis.hpp"
-#include "cli/parse_args.hpp"
 #include "core/version.hpp"
+#include "export/csv_export.hpp"
+#include "export/html_export.hpp"
+#include "export/json_export.hpp"
+#include "export/message_listing.hpp"
+#include "export/result_view.hpp"
+#include "io/byte_sink.hpp"
+#include "io/file_replacement.hpp"
+#include "io/output_error.hpp"
+#include "io/report_file.hpp"
 #include "log/log_error.hpp"
 
 namespace zunkaro {
@@ -25,75 +35,124 @@ namespace {
 
 constexpr std::string_view kProgram = "zunkaro-report";
 
-// A report in the chosen form, as the bytes for the output. The analysis
-// writes a report only once its whole log has been read, so a log that fails
-// gives no bytes, not even its heading. Kept whole for a later write, or,
-// when `direct`, written there as it is made, in pieces of 64 KiB.
-class ReportText final : public LineList {
+// Standard output, flushed after each log so that reports show as they are
+// made. Throws io::OutputError naming "standard output".
+class StandardOutput final : public io::ByteSink {
  public:
-  explicit ReportText(bool shiftJis, std::FILE* direct = nullptr)
-      : shiftJis_(shiftJis), direct_(direct) {}
+  explicit StandardOutput(std::FILE* out) : out_(out) { buffer_.reserve(kFlushAt); }
 
-  // A heading of our own, written before the first line, if any comes.
-  void Head(std::string heading) { head_ = std::move(heading); }
-
-  void Add(std::string_view sjis) override {
-    if (!head_.empty()) {
-      bytes_ += head_;
-      head_.clear();
-    }
-    if (shiftJis_) {
-      // Byte for byte the saved report: Shift-JIS, CR LF after every line.
-      bytes_ += sjis;
-    } else {
-      decoder_.AppendUtf8(sjis, bytes_);
-    }
-    bytes_ += LineEnd(shiftJis_);
-    if (direct_ != nullptr && bytes_.size() >= kPiece) {
+  void Write(std::string_view bytes) override {
+    if (buffer_.size() + bytes.size() > kFlushAt) {
       Flush();
     }
+    buffer_ += bytes;
   }
 
-  [[nodiscard]] static std::string_view LineEnd(bool shiftJis) noexcept {
-    return shiftJis ? "\r\n" : "\n";
+  void Flush() {
+    const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), out_) == buffer_.size();
+    buffer_.clear();
+    if (!written || std::fflush(out_) != 0) {
+      throw io::OutputError(io::OutputError::Step::kWrite, "standard output", errno);
+    }
   }
-
-  // The bytes kept, or, when direct, whether everything reached the output
-  // (errno tells why not).
-  [[nodiscard]] std::string Take() noexcept { return std::move(bytes_); }
-  [[nodiscard]] bool Finish() noexcept {
-    Flush();
-    return ok_ && std::fflush(direct_) == 0;
-  }
-  [[nodiscard]] bool Wrote() const noexcept { return wrote_ || !bytes_.empty(); }
 
  private:
-  static constexpr std::size_t kPiece = std::size_t{1} << 16;
+  static constexpr std::size_t kFlushAt = std::size_t{1} << 16;
 
-  void Flush() noexcept {
-    if (ok_ && !bytes_.empty()) {
-      ok_ = std::fwrite(bytes_.data(), 1, bytes_.size(), direct_) == bytes_.size();
-      wrote_ = true;
+  std::FILE* out_;
+  std::string buffer_;
+};
+
+// Where the output goes: standard output, or the file of --output, which is
+// made beside its target at the start and put in its place only once every
+// log is done, so that a run that fails leaves the old file whole.
+class Destination {
+ public:
+  Destination(const std::optional<std::filesystem::path>& file, std::FILE* out) : stdout_(out) {
+    if (file) {
+      file_.emplace(*file);
     }
-    bytes_.clear();
   }
 
+  [[nodiscard]] io::ByteSink& Bytes() noexcept {
+    return file_ ? static_cast<io::ByteSink&>(*file_) : stdout_;
+  }
+
+  // A log is done: what it gave reaches standard output now.
+  void LogDone() {
+    if (!file_) stdout_.Flush();
+  }
+
+  // Every log is done. The file replaces the old one only when some log gave
+  // output; otherwise the old file stays as it was.
+  void Finish(bool anyOutput) {
+    if (file_ && anyOutput) {
+      file_->Commit();
+    } else if (!file_) {
+      stdout_.Flush();
+    }
+  }
+
+ private:
+  StandardOutput stdout_;
+  std::optional<io::FileReplacement> file_;
+};
+
+// A report that goes nowhere, for the formats made from the result itself.
+class NoLines final : public LineList {
+ public:
+  void Add(std::string_view /*line*/) override {}
+};
+
+// Text lines from Shift-JIS: UTF-8 with LF, or, with --sjis, the report
+// file's own form (Shift-JIS, CR LF). A heading of our own may wait for the
+// next line: a log that fails puts nothing out, not even its heading.
+class TextOutput final : public LineList {
+ public:
+  TextOutput(io::ByteSink& sink, bool shiftJis) : sink_(sink), reportFile_(sink), shiftJis_(shiftJis) {}
+
+  // "==> LOG <==" before the next line, after an empty one when `blankBefore`.
+  void Head(std::string_view text, bool blankBefore) {
+    head_.clear();
+    if (blankBefore) head_.emplace_back();
+    head_.emplace_back(text);
+  }
+
+  void Add(std::string_view sjis) override {
+    for (const std::string& line : std::exchange(head_, {})) {
+      Put(line, false);
+    }
+    Put(sjis, true);
+  }
+
+ private:
+  void Put(std::string_view line, bool decode) {
+    if (shiftJis_) {
+      reportFile_.Add(line);
+      return;
+    }
+    sink_.Write(decode ? std::string_view(decoder_.ToUtf8(line)) : line);
+    sink_.Write("\n");
+  }
+
+  io::ByteSink& sink_;
+  io::ReportFile reportFile_;
   bool shiftJis_;
-  std::FILE* direct_;
-  bool ok_ = true;
-  bool wrote_ = false;
-  std::string head_;
-  std::string bytes_;
+  std::vector<std::string> head_;
   ShiftJisDecoder decoder_;
 };
 
-// One log's part of a run: the bytes for each output and its status. Made
-// on any thread, written in the order of the logs.
+// One log's part of a run, made on any thread and written on the calling
+// one, in the order of the logs: its output in the chosen format (without
+// the heading or header that depend on the logs before it), its errors and
+// its status.
 struct LogOutcome {
-  std::string Out;  // the report, without a heading
-  std::string Err;  // error lines
+  std::string Out;
+  std::string Err;
   int Status = kExitReport;
-  std::optional<ArchiveTally> Tally;  // with --merge: the log's tally
+  bool Analysed = false;                // the log gave figures
+  std::optional<ResultView> View;       // HTML: kept for the one page
+  std::optional<ArchiveTally> Tally;    // --merge: the log's tally
 };
 
 [[nodiscard]] std::string ErrorLine(std::string_view text) {
@@ -102,11 +161,6 @@ struct LogOutcome {
   line += text;
   line += '\n';
   return line;
-}
-
-// Writes bytes to a stream; whether they all went.
-[[nodiscard]] bool Write(std::FILE* stream, std::string_view bytes) noexcept {
-  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
 }
 
 [[nodiscard]] std::uint64_t SizeOf(const std::string& log) noexcept {
@@ -122,45 +176,90 @@ struct LogOutcome {
   return std::filesystem::path(log);
 }
 
-// The report of one log, as a run of many logs or one log shows it.
-[[nodiscard]] LogOutcome ReportLog(const std::string& log, bool several, Analysis& analysis,
-                                   ReportText& text) {
-  LogOutcome outcome;
-  Outcome analysed{};
-  try {
-    analysed = analysis.Analyse(LogPath(log), text);
-  } catch (const LogError& error) {
-    outcome.Err = ErrorLine(error.what());
-    outcome.Status = kExitFailure;
-    return outcome;
-  }
-  if (analysed == Outcome::kNoMessages) {
-    outcome.Err = several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
-                          : std::string(kNoMessagesText) + "\n";
-    outcome.Status = kExitNoMessages;
-    return outcome;
-  }
-  return outcome;
-}
-
-// The tally of one log of a merged run.
-[[nodiscard]] LogOutcome TallyLog(const std::string& log) {
-  LogOutcome outcome;
-  try {
-    outcome.Tally.emplace(TallyArchiveLog(LogPath(log)));
-  } catch (const LogError& error) {
-    outcome.Err = ErrorLine(error.what());
-    outcome.Status = kExitFailure;
-  }
-  return outcome;
-}
-
 [[nodiscard]] unsigned ThreadsFor(const Options& options) noexcept {
   if (options.Jobs != 0) {
     return options.Jobs;
   }
   const unsigned processors = std::thread::hardware_concurrency();
   return processors == 0 ? 1 : processors;
+}
+
+// "==> LOG <==" as a text line, after an empty one when `blankBefore`.
+[[nodiscard]] std::string HeadingBytes(const std::string& log, bool blankBefore, bool shiftJis) {
+  const std::string_view end = shiftJis ? "\r\n" : "\n";
+  std::string text;
+  if (blankBefore) {
+    text += end;
+  }
+  text += "==> " + log + " <==";
+  text += end;
+  return text;
+}
+
+// Analyses one log and renders it in the chosen format. The text report and
+// the message listing go to `text`, which writes where its caller chose
+// (straight to the output on one thread, or into memory); the other formats
+// into the outcome.
+void AnalyseLog(const std::string& log, const Options& options, bool several, Analysis& analysis,
+                TextOutput& text, LogOutcome& outcome) {
+  NoLines none;
+  const bool report = options.Format == OutputFormat::kText && !options.Messages;
+  Outcome analysed{};
+  try {
+    analysed = analysis.Analyse(LogPath(log), report ? static_cast<LineList&>(text) : none);
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+    return;
+  }
+  if (analysed == Outcome::kNoMessages) {
+    outcome.Err = several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
+                          : std::string(kNoMessagesText) + "\n";
+    outcome.Status = kExitNoMessages;
+    return;
+  }
+  outcome.Analysed = true;
+  switch (options.Format) {
+    case OutputFormat::kText:
+      if (options.Messages) {
+        WriteMessageListing(ViewOf(analysis, log), text);
+      }
+      break;
+    case OutputFormat::kJson: {
+      const ResultView view = ViewOf(analysis, log);
+      outcome.Out = options.Messages ? MessageJsonLines(view) : JsonLine(view);
+      break;
+    }
+    case OutputFormat::kCsv:
+      outcome.Out = options.Messages ? MessageCsvRows(ViewOf(analysis, log))
+                                     : CsvRows(ViewOf(analysis, log));
+      break;
+    case OutputFormat::kHtml:
+      outcome.View = ViewOf(analysis, log);
+      break;
+  }
+}
+
+// The tally of one log of a merged run.
+void TallyLog(const std::string& log, LogOutcome& outcome) {
+  try {
+    outcome.Tally.emplace(TallyArchiveLog(LogPath(log)));
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+  }
+}
+
+// The name of a merged archive in the formats that name their log.
+[[nodiscard]] std::string ArchiveName(const std::vector<std::string>& logs) {
+  std::string name;
+  for (const std::string& log : logs) {
+    if (!name.empty()) {
+      name += " + ";
+    }
+    name += log;
+  }
+  return name;
 }
 
 void PrintError(std::FILE* err, std::string_view text) {
@@ -202,119 +301,126 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
 
 int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   const std::vector<std::string>& logs = options.Logs;
-  const bool several = logs.size() > 1;
+  if (options.Merge && options.Messages) {
+    return RefuseUsage(err, "--messages lists each log's messages; it does not go with --merge");
+  }
+  const bool several = logs.size() > 1 && !options.Merge;
+  const bool text = options.Format == OutputFormat::kText;
   const unsigned threads = ThreadsFor(options);
   // On one thread each job runs on this one, just before its result is
-  // taken, so its report can go straight to the output as it is made.
+  // taken, so a text report can go straight to the output as it is made.
   const bool direct = threads <= 1 || logs.size() <= 1;
   Progress progress(err, Progress::IsTerminal(err), logs.size());
   int status = kExitReport;
-  bool outputFailed = false;
-  int outputError = 0;    // errno of the failed write
-  bool reported = false;  // a report is out: the next heading has a blank line before it
-  ArchiveTally merged;
-  bool anyRead = false;
+  try {
+    Destination destination(options.Output, out);
+    TextOutput directText(destination.Bytes(), options.ShiftJis);
+    bool anyOutput = false;  // some log gave figures: headings get an empty line before them
+    std::vector<ResultView> pages;
+    ArchiveTally merged;
+    bool anyRead = false;
 
-  // As head(1) does: a heading on each report, a blank line between them.
-  const auto heading = [&](std::size_t i) {
-    std::string text;
-    if (several) {
-      const std::string_view end = ReportText::LineEnd(options.ShiftJis);
-      if (reported) {
-        text += end;
-      }
-      text += "==> " + logs[i] + " <==";
-      text += end;
-    }
-    return text;
-  };
-
-  // Each log is a job: its report (or its tally), read and analysed on any
-  // thread; its bytes are written on this one, in the order of the logs.
-  const std::function<LogOutcome(std::size_t)> work = [&](std::size_t i) {
-    // One analysis per thread, kept from one log to the next.
-    thread_local std::unique_ptr<Analysis> analysis;
-    LogOutcome outcome;
-    if (options.Merge) {
-      outcome = TallyLog(logs[i]);
-    } else {
-      if (!analysis) {
-        analysis = std::make_unique<Analysis>();
-      }
-      ReportText text(options.ShiftJis, direct ? out : nullptr);
-      if (direct) {
-        // This thread draws the progress line: off it goes before a report.
-        progress.Clear();
-        text.Head(heading(i));
-      }
-      outcome = ReportLog(logs[i], several, *analysis, text);
-      if (direct) {
-        reported = reported || text.Wrote();
-        if (!text.Finish()) {
-          outputFailed = true;
-          outputError = errno;
-        }
+    // Each log is a job: its report (or its tally), read and analysed on
+    // any thread; its bytes are written on this one, in the order of the logs.
+    const std::function<LogOutcome(std::size_t)> work = [&](std::size_t i) {
+      // One analysis per thread, kept from one log to the next.
+      thread_local std::unique_ptr<Analysis> analysis;
+      LogOutcome outcome;
+      if (options.Merge) {
+        TallyLog(logs[i], outcome);
       } else {
-        outcome.Out = text.Take();
+        if (!analysis) {
+          analysis = std::make_unique<Analysis>();
+        }
+        if (direct) {
+          // This thread draws the progress line: off it goes before output.
+          progress.Clear();
+          if (several && text) {
+            directText.Head("==> " + logs[i] + " <==", anyOutput);
+          }
+          AnalyseLog(logs[i], options, several, *analysis, directText, outcome);
+        } else {
+          io::StringSink bytes;
+          TextOutput inMemory(bytes, options.ShiftJis);
+          AnalyseLog(logs[i], options, several, *analysis, inMemory, outcome);
+          if (text) {
+            outcome.Out = bytes.bytes();
+          }
+        }
       }
-    }
-    progress.LogDone(SizeOf(logs[i]));
-    return outcome;
-  };
-  const std::function<bool(std::size_t, LogOutcome&)> take = [&](std::size_t i,
-                                                                 LogOutcome& outcome) {
-    status = std::max(status, outcome.Status);
-    if (!outcome.Err.empty()) {
+      progress.LogDone(SizeOf(logs[i]));
+      return outcome;
+    };
+    const std::function<bool(std::size_t, LogOutcome&)> take = [&](std::size_t i,
+                                                                   LogOutcome& outcome) {
+      status = std::max(status, outcome.Status);
+      if (!outcome.Err.empty()) {
+        progress.Clear();
+        std::fputs(outcome.Err.c_str(), err);
+      }
+      if (options.Merge) {
+        if (outcome.Tally) {
+          anyRead = true;
+          merged.Append(*outcome.Tally);
+        }
+        return true;
+      }
+      if (!outcome.Analysed) {
+        return true;
+      }
       progress.Clear();
-    }
-    if (!Write(err, outcome.Err)) {
-      // Nowhere left to say it; the status says it.
-      status = kExitFailure;
-    }
-    if (outputFailed) {
-      return false;
-    }
-    if (options.Merge) {
-      if (outcome.Tally) {
-        anyRead = true;
-        merged.Append(*outcome.Tally);
+      io::ByteSink& bytes = destination.Bytes();
+      if (text && several && !direct) {
+        bytes.Write(HeadingBytes(logs[i], anyOutput, options.ShiftJis));
       }
+      if (options.Format == OutputFormat::kCsv && !anyOutput) {
+        bytes.Write(options.Messages ? MessageCsvHeader() : CsvHeader());
+      }
+      bytes.Write(outcome.Out);
+      if (outcome.View) {
+        pages.push_back(std::move(*outcome.View));
+      }
+      anyOutput = true;
+      destination.LogDone();
       return true;
-    }
-    if (outcome.Out.empty()) {
-      return true;
-    }
+    };
+    const std::function<void()> idle = [&progress] { progress.Draw(); };
+    RunInOrder<LogOutcome>(logs.size(), threads, work, take, idle);
     progress.Clear();
-    const std::string head = heading(i);
-    reported = true;
-    if (!Write(out, head) || !Write(out, outcome.Out) || std::fflush(out) != 0) {
-      outputFailed = true;
-      outputError = errno;
-      return false;
-    }
-    return true;
-  };
-  const std::function<void()> idle = [&progress] { progress.Draw(); };
-  RunInOrder<LogOutcome>(logs.size(), threads, work, take, idle);
-  progress.Clear();
 
-  if (options.Merge && !outputFailed && anyRead) {
-    if (merged.MessageCount() == 0) {
-      std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
-                   kNoMessagesText.data());
-      status = std::max(status, kExitNoMessages);
-    } else {
-      merged.Rank();
-      ReportText text(options.ShiftJis, out);
-      merged.WriteReport(text);
-      if (!text.Finish()) {
-        outputFailed = true;
-        outputError = errno;
+    if (options.Merge && anyRead) {
+      if (merged.MessageCount() == 0) {
+        std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
+                     kNoMessagesText.data());
+        status = std::max(status, kExitNoMessages);
+      } else {
+        merged.Rank();
+        io::ByteSink& bytes = destination.Bytes();
+        switch (options.Format) {
+          case OutputFormat::kText:
+            merged.WriteReport(directText);
+            break;
+          case OutputFormat::kJson:
+            bytes.Write(JsonLine(ViewOf(merged, ArchiveName(logs))));
+            break;
+          case OutputFormat::kCsv:
+            bytes.Write(CsvHeader());
+            bytes.Write(CsvRows(ViewOf(merged, ArchiveName(logs))));
+            break;
+          case OutputFormat::kHtml:
+            pages.push_back(ViewOf(merged, ArchiveName(logs)));
+            break;
+        }
+        anyOutput = true;
       }
     }
-  }
-  if (outputFailed) {
-    PrintError(err, std::string("standard output: ") + std::strerror(outputError));
+    if (!pages.empty()) {
+      destination.Bytes().Write(HtmlPage(pages));
+    }
+    destination.Finish(anyOutput);
+  } catch (const io::OutputError& error) {
+    progress.Clear();
+    PrintError(err, error.what());
     return kExitFailure;
   }
   return status;

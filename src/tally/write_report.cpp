@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "tally/char_rank.hpp"
 #include "tally/line_format.hpp"
 
 namespace zunkaro {
@@ -65,16 +66,10 @@ void WriteReport(const ReportSource& state, LineList& lines) {
   lines.Add(kSingleRule);
 
   // Users, most characters first: "%3d.  %8s  %-16s    %8ld     %3d(%3d)    %8d(%3d)".
-  std::int64_t rankValue = 0;
-  std::int64_t charRank = 1;
-  for (std::size_t i = 0; i < state.Users.size(); ++i) {
-    const UserTally& user = *state.Users[i];
-    if (i == 0 || user.CharCount < rankValue) {
-      // The first user, or a lower count: the rank is the 1-based position.
-      charRank = static_cast<std::int64_t>(i) + 1;
-      rankValue = user.CharCount;
-    }
-    line.Number(charRank, 3).Text(".  ").Right(Field(user.UserId), 8).Text("  ");
+  CharRanking ranking;
+  for (const UserTally* const slot : state.Users) {
+    const UserTally& user = *slot;
+    line.Number(ranking.Next(user.CharCount), 3).Text(".  ").Right(Field(user.UserId), 8).Text("  ");
     line.Left(Field(user.Handle), 16).Text("    ").Number(user.CharCount, 8).Text("     ");
     line.Number(user.PostCount, 3).Text("(").Number(user.PostRank, 3).Text(")    ");
     line.Number(user.AverageChars, 8).Text("(").Number(user.AverageRank, 3).Text(")");

@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "ui/file_replacement.hpp"
+#include "io/file_replacement.hpp"
+#include "io/output_error.hpp"
+#include "io/report_file.hpp"
+#include "ui/error.hpp"
 #include "ui/text.hpp"
 
 namespace zunkaro::ui {
@@ -36,6 +39,25 @@ constexpr char32_t kHalfWidthKanaLast = 0xFF9F;
   return static_cast<int>(std::min<std::size_t>(value, std::numeric_limits<int>::max()));
 }
 
+// "ﾌｧｲﾙ %s を作成できません"
+constexpr std::string_view kCreateError =
+    "\xcc\xa7\xb2\xd9 %s \x82\xf0\x8d\xec\x90\xac\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";
+// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"
+constexpr std::string_view kWriteError =
+    "\xbd\xc4\xd8\xb0\xd1\x82\xd6\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\xb4\xd7\xb0";
+
+// The window's words for a save that failed, the file named as the user
+// chose it: "ﾌｧｲﾙ PATH を作成できません: reason" or
+// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ: PATH: reason".
+[[nodiscard]] std::string SaveErrorText(const io::OutputError& error) {
+  if (error.step() == io::OutputError::Step::kCreate) {
+    std::string message = Utf8FromShiftJis(kCreateError);
+    message.replace(message.find("%s"), 2, error.name());
+    return message + ": " + error.reason();
+  }
+  return Utf8FromShiftJis(kWriteError) + ": " + error.what();
+}
+
 }  // namespace
 
 void TextLines::Add(std::string_view sjisLine) {
@@ -58,12 +80,16 @@ std::string_view TextLines::Line(std::size_t index) const noexcept {
 }
 
 void TextLines::SaveToFile(const std::filesystem::path& path) const {
-  FileReplacement file(path);
-  for (std::size_t i = 0; i < Count(); ++i) {
-    file.Write(Line(i));
-    file.Write("\r\n");
+  try {
+    io::FileReplacement file(path);
+    io::ReportFile report(file);
+    for (std::size_t i = 0; i < Count(); ++i) {
+      report.Add(Line(i));
+    }
+    file.Commit();
+  } catch (const io::OutputError& error) {
+    throw Error(SaveErrorText(error));
   }
-  file.Commit();
 }
 
 std::vector<Glyph> LayOut(std::string_view sjisLine) {

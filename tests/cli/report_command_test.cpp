@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -127,7 +128,9 @@ TEST(ReportCommandTest, ThreadsGiveTheOutputOfOne) {
   logs.insert(logs.begin() + 7, (empty.dir() / "missing.log").string());
   logs.push_back(kWorked);
   for (const std::vector<std::string>& mode :
-       {std::vector<std::string>{}, {"--merge"}, {"--sjis"}, {"--merge", "--sjis"}}) {
+       {std::vector<std::string>{}, {"--merge"}, {"--sjis"}, {"--merge", "--sjis"},
+        {"--messages"}, {"--format=json"}, {"--format=csv"}, {"--format=html"},
+        {"--merge", "--format=json"}, {"--merge", "--format=csv"}, {"--merge", "--format=html"}}) {
     std::vector<std::string> args = mode;
     args.push_back("-j1");
     args.insert(args.end(), logs.begin(), logs.end());
@@ -146,6 +149,60 @@ TEST(ReportCommandTest, ThreadsGiveTheOutputOfOne) {
   }
 }
 
+const std::string kHostile = ZUNKARO_FIXTURES "/hostile-handles.log";
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST(ReportCommandTest, FormatsOverSeveralLogs) {
+  const TempFile empty("");
+  const std::vector<std::string> logs{kWorked, empty.path().string(), kSample};
+  // JSON Lines: one line per log that gave figures, in order.
+  Result r = RunCommand({"--format=json", kWorked, empty.path().string(), kSample});
+  EXPECT_EQ(r.Status, kExitNoMessages);
+  ASSERT_EQ(LinesOf(r.Out).size(), 2U);
+  EXPECT_THAT(LinesOf(r.Out)[0], ::testing::StartsWith("{\"log\":\"" + kWorked + "\","));
+  EXPECT_THAT(LinesOf(r.Out)[1], ::testing::StartsWith("{\"log\":\"" + kSample + "\","));
+  // CSV: one header, then the rows of every log.
+  r = RunCommand({"--format=csv", kWorked, kSample});
+  EXPECT_EQ(r.Status, kExitReport);
+  EXPECT_EQ(r.Out.find("log,rank,"), 0U);
+  EXPECT_EQ(r.Out.find("log,rank,", 1), std::string::npos);
+  EXPECT_THAT(r.Out, HasSubstr(kWorked + ",4,DDD00004,Kappa,95,1,4,95,4\r\n" + kSample + ",1,"));
+  // HTML: one page, a section for each log.
+  r = RunCommand({"--format=html", kWorked, kSample});
+  EXPECT_EQ(r.Out.find("<!DOCTYPE html>"), 0U);
+  EXPECT_EQ(r.Out.rfind("<!DOCTYPE html>"), 0U);
+  EXPECT_THAT(r.Out, HasSubstr("<h2>" + kSample + "</h2>"));
+  // The audit as text: each log headed, one line per message.
+  r = RunCommand({"--messages", kWorked, kSample});
+  EXPECT_THAT(r.Out, ::testing::StartsWith("==> " + kWorked + " <==\n    line  number"));
+  EXPECT_THAT(r.Out, HasSubstr("\n\n==> " + kSample + " <==\n"));
+}
+
+TEST(ReportCommandTest, FailedLogGivesNothingInAnyFormat) {
+  const TempFile empty("");
+  for (const char* format : {"--format=text", "--format=json", "--format=csv", "--format=html"}) {
+    for (const std::string& log : {empty.path().string(), std::string("/nonexistent.log")}) {
+      for (const bool messages : {false, true}) {
+        if (messages && std::string(format) == "--format=html") continue;
+        std::vector<std::string> args{format, log};
+        if (messages) args.emplace_back("--messages");
+        const Result r = RunCommand(args);
+        EXPECT_NE(r.Status, kExitReport) << format << " " << log;
+        EXPECT_EQ(r.Out, "") << format << " " << log;
+      }
+    }
+  }
+}
+
 // The merged report is the report of the logs concatenated; the window's
 // limits and headings do not apply to it.
 TEST(ReportCommandTest, MergeIsOneReportOfAllTheLogs) {
@@ -155,6 +212,23 @@ TEST(ReportCommandTest, MergeIsOneReportOfAllTheLogs) {
   EXPECT_EQ(merged.Status, kExitReport);
   EXPECT_EQ(merged.Out, RunCommand({both.path().string()}).Out);
   EXPECT_EQ(merged.Err, "");
+
+  // In every format: the figures of the concatenation, under the names of
+  // the logs merged. (The HTML page's charts by hour and by day need every
+  // message, which a merge does not keep: compared up to them.)
+  const std::string names = kWorked + " + " + kSample + " + " + kWorked;
+  for (const char* format : {"--format=json", "--format=csv", "--format=html"}) {
+    std::string out = RunCommand({"--merge", format, kWorked, kSample, kWorked}).Out;
+    for (std::size_t at = 0; (at = out.find(names, at)) != std::string::npos;) {
+      out.replace(at, names.size(), both.path().string());
+    }
+    std::string expected = RunCommand({format, both.path().string()}).Out;
+    const std::string byHour = "<figcaption>" + testing::Utf8(testing::Sjis("時刻別"));
+    out = out.substr(0, out.find(byHour));
+    expected = expected.substr(0, expected.find(byHour));
+    EXPECT_EQ(out, expected) << format;
+  }
+  EXPECT_EQ(RunCommand({"--merge", "--messages", kWorked}).Status, kExitFailure);
 
   // A log that cannot be read is named and left out; the others are merged.
   const Result partly = RunCommand({"--merge", "/nonexistent.log", kWorked});
@@ -168,6 +242,58 @@ TEST(ReportCommandTest, MergeIsOneReportOfAllTheLogs) {
   EXPECT_EQ(none.Status, kExitNoMessages);
   EXPECT_EQ(none.Out, "");
   EXPECT_EQ(none.Err, "Cannot find messages.\n");
+}
+
+TEST(ReportCommandTest, SjisMessagesAreShiftJisWithCrLf) {
+  const Result r = RunCommand({"--messages", "--sjis", kWorked});
+  EXPECT_EQ(r.Status, kExitReport);
+  EXPECT_THAT(r.Out, HasSubstr("  AAA00001  " + testing::Sjis("みかん") + "          "));
+  EXPECT_EQ(r.Out.find('\n'), r.Out.find("\r\n") + 1);
+  EXPECT_EQ(r.Out.substr(r.Out.size() - 2), "\r\n");
+}
+
+TEST(ReportCommandTest, OutputFileIsWhatStandardOutputWouldHold) {
+  const TempFile old("the report of last week\n", "report.json");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--sjis", kWorked}, {"--format=json", kWorked, kSample},
+        {"--format=csv", "--messages", kHostile}, {"--format=html", kHostile}}) {
+    const std::string expected = RunCommand(args).Out;
+    std::vector<std::string> withOutput = args;
+    withOutput.insert(withOutput.begin(), {"-o", old.path().string()});
+    const Result r = RunCommand(withOutput);
+    EXPECT_EQ(r.Status, kExitReport);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(ReadFileBytes(old.path()), expected) << args[0];
+  }
+  // Nothing beside it is left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(old.dir()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(ReportCommandTest, OutputThatFailsLeavesTheOldFileWhole) {
+  const std::string oldText = "the report of last week\n";
+  const TempFile old(oldText, "report.txt");
+  // Every log failing writes nothing over the old file.
+  Result r = RunCommand({"--output=" + old.path().string(), "/nonexistent.log"});
+  EXPECT_EQ(r.Status, kExitFailure);
+  EXPECT_EQ(ReadFileBytes(old.path()), oldText);
+
+  struct Case {
+    std::string File;
+    std::string Err;
+  };
+  const std::string missing = (old.dir() / "no-such-dir" / "out.txt").string();
+  for (const Case& c :
+       {Case{missing, "zunkaro-report: " + missing + ": No such file or directory\n"},
+        Case{old.dir().string(), "zunkaro-report: " + old.dir().string() + ": Is a directory\n"},
+        Case{"/dev/full", "zunkaro-report: /dev/full: No space left on device\n"}}) {
+    r = RunCommand({"-o", c.File, kWorked});
+    EXPECT_EQ(r.Status, kExitFailure) << c.File;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, c.Err);
+  }
+  EXPECT_EQ(ReadFileBytes(old.path()), oldText);
 }
 
 struct UsageCase {
@@ -225,6 +351,16 @@ TEST(ReportProgramTest, ExitStatusAndFullOutput) {
             kExitFailure);
   EXPECT_EQ(ReadFileBytes(err.path()),
             "zunkaro-report: standard output: No space left on device\n");
+
+  // A file that cannot grow fails part-way; the old one stays whole, and
+  // the message names it.
+  const TempFile old("the report of last week\n", "page.html");
+  EXPECT_EQ(RunProgram("trap '' XFSZ; ulimit -f 4; " + program + " --format=html -o " +
+                       old.path().string() + " " + kSample + " " + kWorked + " " + kHostile +
+                       " 2>" + err.path().string()),
+            kExitFailure);
+  EXPECT_EQ(ReadFileBytes(old.path()), "the report of last week\n");
+  EXPECT_EQ(ReadFileBytes(err.path()), "zunkaro-report: " + old.path().string() + ": File too large\n");
 
   // So is a standard output that is closed.
   EXPECT_EQ(RunProgram(program + " " + kWorked + " >&- 2>" + err.path().string()), kExitFailure);

@@ -1,4 +1,4 @@
-#include "ui/file_replacement.hpp"
+#include "io/file_replacement.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,28 +8,20 @@
 #include <string>
 #include <system_error>
 
-#include "ui/error.hpp"
-#include "ui/text.hpp"
+#include "io/output_error.hpp"
 
-namespace zunkaro::ui {
+namespace zunkaro::io {
 namespace {
-
-// "ﾌｧｲﾙ %s を作成できません"
-constexpr std::string_view kCreateError =
-    "\xcc\xa7\xb2\xd9 %s \x82\xf0\x8d\xec\x90\xac\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";
-// "ｽﾄﾘｰﾑへの書き込みｴﾗｰ"
-constexpr std::string_view kWriteError =
-    "\xbd\xc4\xd8\xb0\xd1\x82\xd6\x82\xcc\x8f\x91\x82\xab\x8d\x9e\x82\xdd\xb4\xd7\xb0";
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr int kNameTries = 100;
 constexpr mode_t kNewFileMode = 0666;  // less the umask, as any new file
 
-std::string Reason(int error) { return std::system_category().message(error); }
-
 // Opens a fresh file of a name no other file has, in the target's directory.
 int CreateBeside(const std::filesystem::path& target, std::filesystem::path& made) {
-  const std::string stem = "." + target.filename().string() + "." + std::to_string(getpid()) + ".";
+  // ".NAME.PID." (built by appends: GCC 12 warns wrongly of a chain of +).
+  std::string stem = ".";
+  stem.append(target.filename().string()).append(".").append(std::to_string(getpid())).append(".");
   static unsigned counter = 0;
   for (int attempt = 0; attempt < kNameTries; ++attempt) {
     std::filesystem::path candidate = target;
@@ -153,13 +145,11 @@ void FileReplacement::Commit() {
 }
 
 void FileReplacement::FailCreate(int error) const {
-  std::string message = Utf8FromShiftJis(kCreateError);
-  message.replace(message.find("%s"), 2, target_.string());
-  throw Error(message + ": " + Reason(error));
+  throw OutputError(OutputError::Step::kCreate, target_.string(), error);
 }
 
 void FileReplacement::FailWrite(int error) const {
-  throw Error(Utf8FromShiftJis(kWriteError) + ": " + target_.string() + ": " + Reason(error));
+  throw OutputError(OutputError::Step::kWrite, target_.string(), error);
 }
 
-}  // namespace zunkaro::ui
+}  // namespace zunkaro::io

@@ -7,21 +7,23 @@
 #include <string>
 #include <string_view>
 
-namespace zunkaro::ui {
+#include "io/byte_sink.hpp"
 
-class FileReplacement {
+namespace zunkaro::io {
+
+class FileReplacement final : public ByteSink {
  public:
-  // Creates the new file beside `target`. Throws Error "ﾌｧｲﾙ %s を作成できません"
-  // with the target's path and the reason when it cannot be made, or when
-  // `target` is a directory.
+  // Creates the new file beside `target`. Throws OutputError (kCreate, named
+  // by `target` as given) when it cannot be made, or when `target` is a
+  // directory.
   explicit FileReplacement(std::filesystem::path target);
   // Removes the new file unless Commit() put it in place.
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // Throws Error "ｽﾄﾘｰﾑへの書き込みｴﾗｰ" with the path and the reason.
-  void Write(std::string_view bytes);
+  // Throws OutputError (kWrite).
+  void Write(std::string_view bytes) override;
   // Flushes, syncs and closes the new file and renames it over the target.
   // Throws as Write() does, or as the constructor does when the rename fails.
   void Commit();
@@ -40,4 +42,4 @@ class FileReplacement {
   std::string buffer_;
 };
 
-}  // namespace zunkaro::ui
+}  // namespace zunkaro::io
