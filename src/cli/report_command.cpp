@@ -17,8 +17,8 @@
 #include "cli/progress.hpp"
 #include "core/analysis.hpp"
 #include "core/archive.hpp"
-#include "core/shift_jis.hpp"
 #include "core/version.hpp"
+#include "encoding/shift_jis.hpp"
 #include "export/csv_export.hpp"
 #include "export/html_export.hpp"
 #include "export/json_export.hpp"
@@ -28,6 +28,7 @@
 #include "io/file_replacement.hpp"
 #include "io/output_error.hpp"
 #include "io/report_file.hpp"
+#include "log/file_source.hpp"
 #include "log/log_error.hpp"
 
 namespace zunkaro {
@@ -169,13 +170,6 @@ struct LogOutcome {
   return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-[[nodiscard]] std::filesystem::path LogPath(const std::string& log) {
-  if (log.empty()) {
-    throw LogError(log, std::strerror(ENOENT));
-  }
-  return std::filesystem::path(log);
-}
-
 [[nodiscard]] unsigned ThreadsFor(const Options& options) noexcept {
   if (options.Jobs != 0) {
     return options.Jobs;
@@ -196,25 +190,128 @@ struct LogOutcome {
   return text;
 }
 
+// The word on the command line that stands for standard input.
+constexpr std::string_view kStandardInputWord = "-";
+
+// The log a word of the command line names.
+[[nodiscard]] LogInput InputOf(const std::string& word, const Options& options) {
+  LogInput input;
+  if (word == kStandardInputWord) {
+    input.StandardInput = true;
+  } else {
+    input.Path = word;
+  }
+  input.Forced = options.InputEncoding;
+  return input;
+}
+
+// The log's name in headings and messages.
+[[nodiscard]] std::string NameOf(const std::string& word) {
+  return word == kStandardInputWord ? std::string(kStandardInputName) : word;
+}
+
+// Line numbers as a list: "3, 17, 40".
+[[nodiscard]] std::string Numbers(const std::vector<std::int64_t>& lines) {
+  std::string text;
+  for (const std::int64_t line : lines) {
+    text += (text.empty() ? "" : ", ") + std::to_string(line);
+  }
+  return text;
+}
+
+// What was found in one log, on standard error: with --verbose all of it,
+// otherwise one warning when lines look like headers but are none. Nothing
+// here changes the report or the exit status.
+// The lines are returned, for the log's errors, to be written in its turn.
+[[nodiscard]] std::string Diagnose(const std::string& name, const Analysis& analysis,
+                                   bool verbose) {
+  const ReadingNotes& notes = analysis.Notes;
+  const InputNotes& input = analysis.Input;
+  std::string lines;
+  const auto say = [&lines, &name](const std::string& text) {
+    lines += ErrorLine(name + ": " + text);
+  };
+  if (!verbose) {
+    if (notes.NearMissCount != 0) {
+      say("warning: " + std::to_string(notes.NearMissCount) +
+          (notes.NearMissCount == 1 ? " line looks" : " lines look") +
+          " like a message header but is not one, so its message is left out; "
+          "--verbose lists them");
+    }
+    return lines;
+  }
+  std::string encoding = "encoding: " + std::string(EncodingName(input.Found));
+  if (input.Forced) {
+    encoding += " (as --encoding asks)";
+  } else if (input.CloseCall) {
+    encoding += ", a close call: " + input.Why + " (--encoding forces one)";
+  } else {
+    encoding += " (" + input.Why + ")";
+  }
+  say(encoding);
+  if (input.JudgedOn != 0) {
+    say("the encoding and the line ends were judged on the first " +
+        std::to_string(input.JudgedOn) + " bytes, which a pipe cannot give twice");
+  }
+  if (input.CarriageReturnLineEnds) {
+    say("line ends: carriage returns (the log holds no line feed)");
+  }
+  say("lines read: " + std::to_string(notes.LinesRead));
+  std::int64_t posterDeleted = 0;
+  std::int64_t sysopDeleted = 0;
+  for (std::int32_t i = 0; i < analysis.MessageCount; ++i) {
+    const MessageRecord& record = *analysis.Messages[static_cast<std::size_t>(i)];
+    posterDeleted += (record.Flags & mfPosterDeleted) != 0 ? 1 : 0;
+    sysopDeleted += (record.Flags & mfSysopDeleted) != 0 ? 1 : 0;
+  }
+  say("messages found: " + std::to_string(analysis.MessageCount) + " (" +
+      std::to_string(analysis.MessageCount - posterDeleted - sysopDeleted) + " ordinary, " +
+      std::to_string(posterDeleted) + " deleted by their posters, " +
+      std::to_string(sysopDeleted) + " deleted by the SYSOP)");
+  say("lines outside any message: " + std::to_string(notes.LinesOutside));
+  for (const std::int64_t line : notes.NearMissLines) {
+    say("line " + std::to_string(line) +
+        ": looks like a message header but is not one; its message is left out");
+  }
+  const auto unlisted = notes.NearMissCount - static_cast<std::int64_t>(notes.NearMissLines.size());
+  if (unlisted > 0) {
+    say("and " + std::to_string(unlisted) + " more such lines");
+  }
+  const Substitutions& geta = input.Substituted;
+  if (geta.Count != 0) {
+    say(std::to_string(geta.Count) + " character" + (geta.Count == 1 ? "" : "s") +
+        " with no Shift-JIS form written as \xe3\x80\x93 (geta), at line" +
+        (geta.Lines.size() == 1 ? " " : "s ") +
+        Numbers(geta.Lines) +
+        (geta.Lines.size() == Substitutions::kMostLines ? " and further" : ""));
+  }
+  return lines;
+}
+
 // Analyses one log and renders it in the chosen format. The text report and
 // the message listing go to `text`, which writes where its caller chose
 // (straight to the output on one thread, or into memory); the other formats
 // into the outcome.
-void AnalyseLog(const std::string& log, const Options& options, bool several, Analysis& analysis,
-                TextOutput& text, LogOutcome& outcome) {
+void AnalyseLog(const std::string& word, const Options& options, bool several,
+                Analysis& analysis, TextOutput& text, LogOutcome& outcome) {
   NoLines none;
   const bool report = options.Format == OutputFormat::kText && !options.Messages;
+  const std::string log = NameOf(word);
   Outcome analysed{};
   try {
-    analysed = analysis.Analyse(LogPath(log), report ? static_cast<LineList&>(text) : none);
+    if (word.empty()) {
+      throw LogError(word, std::strerror(ENOENT));
+    }
+    analysed = analysis.Analyse(InputOf(word, options), report ? static_cast<LineList&>(text) : none);
   } catch (const LogError& error) {
     outcome.Err = ErrorLine(error.what());
     outcome.Status = kExitFailure;
     return;
   }
+  outcome.Err = Diagnose(log, analysis, options.Verbose);
   if (analysed == Outcome::kNoMessages) {
-    outcome.Err = several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
-                          : std::string(kNoMessagesText) + "\n";
+    outcome.Err += several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
+                           : std::string(kNoMessagesText) + "\n";
     outcome.Status = kExitNoMessages;
     return;
   }
@@ -241,9 +338,12 @@ void AnalyseLog(const std::string& log, const Options& options, bool several, An
 }
 
 // The tally of one log of a merged run.
-void TallyLog(const std::string& log, LogOutcome& outcome) {
+void TallyLog(const std::string& word, const Options& options, LogOutcome& outcome) {
   try {
-    outcome.Tally.emplace(TallyArchiveLog(LogPath(log)));
+    if (word.empty()) {
+      throw LogError(word, std::strerror(ENOENT));
+    }
+    outcome.Tally.emplace(TallyArchiveLog(InputOf(word, options)));
   } catch (const LogError& error) {
     outcome.Err = ErrorLine(error.what());
     outcome.Status = kExitFailure;
@@ -257,7 +357,7 @@ void TallyLog(const std::string& log, LogOutcome& outcome) {
     if (!name.empty()) {
       name += " + ";
     }
-    name += log;
+    name += NameOf(log);
   }
   return name;
 }
@@ -301,6 +401,9 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
 
 int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
   const std::vector<std::string>& logs = options.Logs;
+  if (std::ranges::count(logs, kStandardInputWord) > 1) {
+    return RefuseUsage(err, "standard input ('-') can be read only once");
+  }
   if (options.Merge && options.Messages) {
     return RefuseUsage(err, "--messages lists each log's messages; it does not go with --merge");
   }
@@ -327,7 +430,7 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       thread_local std::unique_ptr<Analysis> analysis;
       LogOutcome outcome;
       if (options.Merge) {
-        TallyLog(logs[i], outcome);
+        TallyLog(logs[i], options, outcome);
       } else {
         if (!analysis) {
           analysis = std::make_unique<Analysis>();
@@ -336,7 +439,7 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
           // This thread draws the progress line: off it goes before output.
           progress.Clear();
           if (several && text) {
-            directText.Head("==> " + logs[i] + " <==", anyOutput);
+            directText.Head("==> " + NameOf(logs[i]) + " <==", anyOutput);
           }
           AnalyseLog(logs[i], options, several, *analysis, directText, outcome);
         } else {
@@ -371,7 +474,7 @@ int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
       progress.Clear();
       io::ByteSink& bytes = destination.Bytes();
       if (text && several && !direct) {
-        bytes.Write(HeadingBytes(logs[i], anyOutput, options.ShiftJis));
+        bytes.Write(HeadingBytes(NameOf(logs[i]), anyOutput, options.ShiftJis));
       }
       if (options.Format == OutputFormat::kCsv && !anyOutput) {
         bytes.Write(options.Messages ? MessageCsvHeader() : CsvHeader());

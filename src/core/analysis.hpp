@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/log_input.hpp"
 #include "log/extract_messages.hpp"
 #include "log/line_analysis.hpp"
 #include "tally/analysis_state.hpp"
@@ -28,17 +29,23 @@ class Analysis : public AnalysisState {
 
   // Reads the log into Messages and sets MessageCount. Throws LogError; on
   // an error MessageCount is 0, so nothing of a half-read log is tallied.
+  // The log's encoding is found from its bytes, and a log in another
+  // encoding than Shift-JIS is read as its Shift-JIS original.
   void ExtractMessages(const std::filesystem::path& path);
+  void ExtractMessages(const LogInput& input);
   void TallyUsers();
   void RankUsers();
   void WriteReport(LineList& lines) const;
 
   // Where the messages of the last log stand, and how its lines fell.
   ReadingNotes Notes;
+  // What the last log's bytes were: encoding, line ends, substitutions.
+  InputNotes Input;
 
   // The whole road of one log: extract, tally, and, when the log holds
   // messages, rank and append the report to `lines`.
   [[nodiscard]] Outcome Analyse(const std::filesystem::path& path, LineList& lines);
+  [[nodiscard]] Outcome Analyse(const LogInput& input, LineList& lines);
 };
 
 }  // namespace zunkaro

@@ -3,6 +3,8 @@
 #include "log/extract_messages.hpp"
 #include "log/log_reader.hpp"
 
+#include <utility>
+
 namespace zunkaro {
 namespace {
 
@@ -18,12 +20,18 @@ class TallySink final : public MessageSink {
 
 }  // namespace
 
-ArchiveTally TallyArchiveLog(const std::filesystem::path& path) {
+ArchiveTally TallyArchiveLog(const LogInput& input) {
   ArchiveTally tally;
   TallySink sink(tally);
-  LogReader reader(path);
+  InputNotes notes;
+  OpenedLog opened = OpenLog(input, notes);
+  LogReader reader(std::move(opened.Source));
   (void)ExtractMessages(reader, sink);
   return tally;
+}
+
+ArchiveTally TallyArchiveLog(const std::filesystem::path& path) {
+  return TallyArchiveLog(LogInput::File(path));
 }
 
 }  // namespace zunkaro

@@ -7,12 +7,15 @@
 
 #include <filesystem>
 
+#include "core/log_input.hpp"
 #include "tally/archive_tally.hpp"
 
 namespace zunkaro {
 
-// The tally of one log of an archive, with no limit on its messages. Throws
+// The tally of one log of an archive, with no limit on its messages, read
+// in whatever encoding it comes as the analysis of one log reads it. Throws
 // LogError when the log cannot be read to its end.
+[[nodiscard]] ArchiveTally TallyArchiveLog(const LogInput& input);
 [[nodiscard]] ArchiveTally TallyArchiveLog(const std::filesystem::path& path);
 
 }  // namespace zunkaro

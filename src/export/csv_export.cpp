@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 #include "export/utf8.hpp"
 
 namespace zunkaro {

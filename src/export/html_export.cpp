@@ -8,7 +8,7 @@
 #include <map>
 #include <string_view>
 
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 #include "export/utf8.hpp"
 
 namespace zunkaro {

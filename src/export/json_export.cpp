@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 
 namespace zunkaro {
 namespace {

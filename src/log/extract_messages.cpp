@@ -101,6 +101,17 @@ class NoteTaker {
       ++notes_->LinesOutside;
     }
   }
+  // A body line, which may be a header gone wrong.
+  void Body(std::string_view text, const LogReader& reader) {
+    // The pieces of a line longer than a read count once.
+    if (notes_ != nullptr && reader.LineNumber() != lastNearMiss_ && IsNearMissHeader(text)) {
+      lastNearMiss_ = reader.LineNumber();
+      ++notes_->NearMissCount;
+      if (notes_->NearMissLines.size() < ReadingNotes::kMostNearMissLines) {
+        notes_->NearMissLines.push_back(lastNearMiss_);
+      }
+    }
+  }
   void End(const LogReader& reader) noexcept {
     if (notes_ != nullptr) {
       notes_->LinesRead = reader.LineNumber();
@@ -109,6 +120,7 @@ class NoteTaker {
 
  private:
   ReadingNotes* notes_;
+  std::int64_t lastNearMiss_ = 0;
 };
 
 namespace {
@@ -169,10 +181,14 @@ static void Extract(LogReader& reader, Store& store, ReadingNotes* notes) {
   MessageRecord* open = nullptr;   // the open message, if any
   while (reader.ReadLine(line)) {
     const std::string_view text = line.Text();
-    const LineKind kind = ClassifyLine(text);
+    const LineLook look = LookAtLine(text);
+    const LineKind kind = look.Kind();
     switch (kind) {
       case LineKind::lkBody:
         // Text of the open message; outside a message it is dropped.
+        if (look.MayBeNearMiss()) {
+          note.Body(text, reader);
+        }
         if (open != nullptr) {
           open->CharCount += CountChars(text);
         } else {

@@ -19,11 +19,18 @@ struct ReadingNotes {
   std::vector<std::int64_t> HeaderLines;  // per message, in slot order: its header's line
   std::int64_t LinesRead = 0;             // the lines of the log, up to its end
   std::int64_t LinesOutside = 0;          // lines before, between and after messages
+  // Lines that would be headers but for a byte or two (IsNearMissHeader):
+  // how many, and the first kMostNearMissLines of them.
+  static constexpr std::size_t kMostNearMissLines = 1000;
+  std::int64_t NearMissCount = 0;
+  std::vector<std::int64_t> NearMissLines;
 
   void Clear() noexcept {
     HeaderLines.clear();
     LinesRead = 0;
     LinesOutside = 0;
+    NearMissCount = 0;
+    NearMissLines.clear();
   }
 };
 

@@ -15,9 +15,10 @@ struct FileCalls {
   int (*Stat)(int fd, struct stat* st);
   ssize_t (*Read)(int fd, void* buffer, std::size_t bytes);
   int (*Close)(int fd);
+  off_t (*Seek)(int fd, off_t offset, int whence);
 };
 
-// open(2), fstat(2), read(2) and close(2).
+// open(2), fstat(2), read(2), close(2) and lseek(2).
 [[nodiscard]] const FileCalls& SystemFileCalls() noexcept;
 
 }  // namespace zunkaro

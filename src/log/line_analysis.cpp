@@ -76,6 +76,17 @@ class CompiledPattern {
     return true;
   }
 
+  // The positions at which the line (at least N bytes) differs from the
+  // pattern, counted up to `enough`.
+  [[nodiscard]] constexpr std::size_t Differences(std::string_view line,
+                                                  std::size_t enough) const noexcept {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < N && n < enough; ++i) {
+      if (!accepts_[i][static_cast<unsigned char>(line[i])]) ++n;
+    }
+    return n;
+  }
+
  private:
   std::array<std::array<bool, 256>, N> accepts_{};
 };
@@ -107,27 +118,116 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
 
 }  // namespace
 
-LineKind ClassifyLine(std::string_view line) noexcept {
+namespace {
+
+// ClassifyLine, and with kLook whether a body line passes the first look of
+// IsNearMissHeader, told by the tests of the first byte made anyway.
+template <bool kLook>
+[[nodiscard]] LineLook Classify(std::string_view line) noexcept {
   if (line.empty()) {
-    return LineKind::lkBody;
+    return {LineKind::lkBody, false};
   }
   const auto first = static_cast<unsigned char>(line.front());
   if (IsDigit(first)) {
     // Both header forms begin with a digit.
     if (kShortHeader.Matches(line)) {
-      return LineKind::lkShortHeader;
+      return {LineKind::lkShortHeader, false};
     }
     if (kLongHeader.Matches(line)) {
-      return LineKind::lkLongHeader;
+      return {LineKind::lkLongHeader, false};
+    }
+    if constexpr (kLook) {
+      return {LineKind::lkBody, MayBeNearMissHeader(line)};
     }
   } else if (first == static_cast<unsigned char>(SeparatorPattern.front())) {
     // The separator begins with a space.
     if (kSeparator.Matches(line)) {
-      return LineKind::lkSeparator;
+      return {LineKind::lkSeparator, false};
+    }
+    if constexpr (kLook) {
+      return {LineKind::lkBody, MayBeNearMissHeader(line)};
     }
   }
   // Most lines: no pattern can match.
-  return LineKind::lkBody;
+  return {LineKind::lkBody, false};
+}
+
+}  // namespace
+
+LineKind ClassifyLine(std::string_view line) noexcept { return Classify<false>(line).Kind(); }
+
+LineLook LookAtLine(std::string_view line) noexcept { return Classify<true>(line); }
+
+namespace {
+
+constexpr char kTab = '\t';
+constexpr char kSpace = ' ';
+constexpr char kSlash = '/';
+// The widths of a message number in a line taken for a mangled header.
+constexpr std::size_t kFewestDigits = 2;
+constexpr std::size_t kMostDigits = 6;
+// The most bytes in which a line may differ from a header pattern.
+constexpr std::size_t kMostDifferences = 2;
+
+[[nodiscard]] constexpr bool IsGap(char c) noexcept { return c == kSpace || c == kTab; }
+
+// Skips the bytes at `at` that `is` accepts, at most `most`; how many.
+template <typename Accept>
+[[nodiscard]] std::size_t Skip(std::string_view line, std::size_t& at, std::size_t most,
+                               Accept is) noexcept {
+  std::size_t n = 0;
+  while (at < line.size() && n < most && is(line[at])) {
+    ++at;
+    ++n;
+  }
+  return n;
+}
+
+// Number "/" number, a gap, a User-ID, a gap: the shape of a header's start,
+// perhaps after one space.
+[[nodiscard]] bool HasHeaderShape(std::string_view line) noexcept {
+  const auto digit = [](char c) { return IsDigit(static_cast<unsigned char>(c)); };
+  const auto upperOrStar = [](char c) { return IsUpper(static_cast<unsigned char>(c)) || c == '*'; };
+  const auto digitOrStar = [](char c) { return IsDigit(static_cast<unsigned char>(c)) || c == '*'; };
+  std::size_t at = 0;
+  // A line shifted right by a space.
+  (void)Skip(line, at, 1, [](char c) { return c == kSpace; });
+  const std::size_t first = Skip(line, at, kMostDigits + 1, digit);
+  if (first < kFewestDigits || first > kMostDigits || at == line.size() || line[at++] != kSlash) {
+    return false;
+  }
+  const std::size_t second = Skip(line, at, kMostDigits + 1, digit);
+  if (second < kFewestDigits || second > kMostDigits || Skip(line, at, line.size(), IsGap) == 0) {
+    return false;
+  }
+  constexpr std::size_t kLetters = 3;
+  constexpr std::size_t kDigits = kUserIdBytes - kLetters;
+  return Skip(line, at, kLetters, upperOrStar) == kLetters &&
+         Skip(line, at, kDigits, digitOrStar) == kDigits && Skip(line, at, 1, IsGap) == 1;
+}
+
+// Whether the line differs from the pattern in at most kMostDifferences of
+// the pattern's bytes.
+template <std::size_t N>
+[[nodiscard]] bool NearlyMatches(const CompiledPattern<N>& pattern, std::string_view line) noexcept {
+  if (line.size() < N) {
+    return false;
+  }
+  return pattern.Differences(line, kMostDifferences + 1) <= kMostDifferences;
+}
+
+}  // namespace
+
+bool IsNearMissHeader(std::string_view line) noexcept {
+  // A cheap look first: most body lines have no digit in their first two bytes.
+  if (!MayBeNearMissHeader(line)) {
+    return false;
+  }
+  if (ClassifyLine(line) != LineKind::lkBody) {
+    return false;
+  }
+  return HasHeaderShape(line) || NearlyMatches(kShortHeader, line) ||
+         NearlyMatches(kLongHeader, line);
 }
 
 namespace {

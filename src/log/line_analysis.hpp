@@ -43,6 +43,45 @@ inline constexpr std::size_t kHandleBytes = 16;
 // has one, as a C string does; whatever follows a matched pattern is not
 // looked at.
 [[nodiscard]] LineKind ClassifyLine(std::string_view line) noexcept;
+// What the reading loop needs of a line: its kind, and for a body line
+// whether it passes the first look of IsNearMissHeader. The look is told by
+// the tests of the first byte that classifying makes anyway, so that the
+// lines that fail it (nearly all) pay nothing for it.
+// It is one byte, the kind and a flag, so that it passes in one register.
+class LineLook {
+ public:
+  constexpr LineLook(LineKind kind, bool mayBeNearMiss) noexcept
+      : bits_(static_cast<std::uint8_t>(static_cast<std::uint8_t>(kind) |
+                                        (mayBeNearMiss ? kNearMissBit : 0))) {}
+  [[nodiscard]] constexpr LineKind Kind() const noexcept {
+    return static_cast<LineKind>(bits_ & ~kNearMissBit);
+  }
+  [[nodiscard]] constexpr bool MayBeNearMiss() const noexcept { return (bits_ & kNearMissBit) != 0; }
+
+ private:
+  static constexpr std::uint8_t kNearMissBit = 0x80;
+  std::uint8_t bits_;
+};
+[[nodiscard]] LineLook LookAtLine(std::string_view line) noexcept;
+
+// Whether a line that is no header would be one but for a byte or two: a
+// line that begins as a header does (perhaps after a space), a message
+// number, "/", a second
+// number, a gap, a User-ID and a gap, with the gaps of any width and of
+// spaces or tabs and the numbers of 2 to 6 digits (a tab for spaces, a
+// column shifted); or a line that differs from a header pattern in one or
+// two of its bytes. Such a line is a message that the analysis leaves out.
+// Only lines that begin with a digit, or a space and a digit, are looked at
+// closely.
+[[nodiscard]] bool IsNearMissHeader(std::string_view line) noexcept;
+
+// The cheap first look of IsNearMissHeader, for the reading loop: false for
+// every line that cannot be a near miss.
+[[nodiscard]] inline bool MayBeNearMissHeader(std::string_view line) noexcept {
+  constexpr std::size_t kShortest = 20;  // a number, "/", a number, gaps, a User-ID
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  return line.size() >= kShortest && (digit(line[0]) || (line[0] == ' ' && digit(line[1])));
+}
 
 // The visible characters of a Shift-JIS text: printable ASCII, half-width
 // katakana and every double-byte character but the full-width space count

@@ -1,18 +1,12 @@
 #include "log/log_reader.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <string>
 
+#include "log/file_source.hpp"
 #include "log/line_scan.hpp"
-#include "log/log_error.hpp"
 
 namespace zunkaro {
 namespace {
@@ -26,68 +20,24 @@ constexpr std::size_t kBufferBytes = std::size_t{1} << 17;
 // The scan reads whole blocks and may look past what the buffer holds.
 constexpr std::size_t kSlack = kLineScanOverread;
 
-[[nodiscard]] std::string ErrnoText(int error) { return std::strerror(error); }
-
 }  // namespace
 
-const FileCalls& SystemFileCalls() noexcept {
-  static constexpr FileCalls kCalls{
-      [](const char* path, int flags) { return ::open(path, flags); },
-      [](int fd, struct stat* st) { return ::fstat(fd, st); },
-      [](int fd, void* buffer, std::size_t bytes) { return ::read(fd, buffer, bytes); },
-      [](int fd) { return ::close(fd); },
-  };
-  return kCalls;
-}
-
 LogReader::LogReader(const std::filesystem::path& path, const FileCalls& calls)
-    : path_(path), calls_(calls), buffer_(new char[kBufferBytes + kSlack]()) {
-  do {
-    fd_ = calls_.Open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) {
-    throw LogError(path_, ErrnoText(errno));
-  }
-  // Whatever goes wrong from here closes the file again.
-  const auto refuse = [this](const std::string& reason) {
-    calls_.Close(fd_);
-    fd_ = -1;
-    throw LogError(path_, reason);
-  };
-  struct stat st {};
-  if (calls_.Stat(fd_, &st) != 0) {
-    refuse(ErrnoText(errno));
-  }
-  if (S_ISDIR(st.st_mode)) {
-    refuse(ErrnoText(EISDIR));
-  }
-  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-    // A device may never end (/dev/zero); a log is a file or a pipe.
-    refuse("is a device, not a log file");
-  }
-}
+    : LogReader(std::make_unique<FileSource>(path, calls)) {}
 
-LogReader::~LogReader() {
-  if (fd_ >= 0) {
-    calls_.Close(fd_);
-  }
-}
+LogReader::LogReader(std::unique_ptr<ByteSource> source)
+    : source_(std::move(source)), buffer_(new char[kBufferBytes + kSlack]()) {}
+
+LogReader::~LogReader() = default;
 
 bool LogReader::ReadMore() {
-  for (;;) {
-    const ssize_t got = calls_.Read(fd_, buffer_.get() + end_, kBufferBytes - end_);
-    if (got > 0) {
-      end_ += static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got == 0) {
-      fileEnded_ = true;
-      return false;
-    }
-    if (errno != EINTR) {
-      throw LogError(path_, "read error: " + ErrnoText(errno));
-    }
+  const std::size_t got = source_->Read(buffer_.get() + end_, kBufferBytes - end_);
+  if (got == 0) {
+    fileEnded_ = true;
+    return false;
   }
+  end_ += got;
+  return true;
 }
 
 void LogReader::Fill() {

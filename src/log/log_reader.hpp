@@ -4,7 +4,9 @@
 // - a 0x1A byte ends the file;
 // - a line is the bytes up to and including the next line feed, but never
 //   more than 255 bytes: a longer line arrives as several lines.
-// Memory holds one read buffer and one line, never the whole file.
+// Memory holds one read buffer and one line, never the whole file. The bytes
+// come from a ByteSource: a file, standard input, or a source that turns
+// another encoding into Shift-JIS, so these rules hold for every log alike.
 #pragma once
 
 #include <array>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <string_view>
 
+#include "log/byte_source.hpp"
 #include "log/file_calls.hpp"
 
 namespace zunkaro {
@@ -39,6 +42,8 @@ class LogReader {
   // be opened, or when it is a directory or a device rather than a file.
   explicit LogReader(const std::filesystem::path& path,
                      const FileCalls& calls = SystemFileCalls());
+  // Reads from `source`, which names the log.
+  explicit LogReader(std::unique_ptr<ByteSource> source);
   ~LogReader();
   LogReader(const LogReader&) = delete;
   LogReader& operator=(const LogReader&) = delete;
@@ -48,7 +53,7 @@ class LogReader {
   // passes for a whole one.
   [[nodiscard]] bool ReadLine(Line& line);
 
-  [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
+  [[nodiscard]] const std::filesystem::path& path() const noexcept { return source_->Name(); }
 
   // The 1-based number of the line that the last ReadLine() gave, counting
   // line feeds in the file: the pieces of a line longer than a read share
@@ -65,9 +70,7 @@ class LogReader {
   // reach: taken a byte at a time.
   [[nodiscard]] bool ReadLineSlowly(Line& line);
 
-  std::filesystem::path path_;
-  const FileCalls& calls_;
-  int fd_ = -1;
+  std::unique_ptr<ByteSource> source_;
   std::unique_ptr<char[]> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

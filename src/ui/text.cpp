@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 
 namespace zunkaro::ui {
 namespace {

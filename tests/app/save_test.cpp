@@ -11,6 +11,7 @@
 
 #include "form_fixture.hpp"
 #include "support/case_name.hpp"
+#include "support/encoded_logs.hpp"
 
 namespace zunkaro::testing {
 namespace {
@@ -57,6 +58,24 @@ TEST_F(SaveTest, SavedReportIsTheViewInShiftJisWithCrLfAfterEveryLine) {
   EXPECT_EQ(FilesIn(scratch.dir()), (std::set<fs::path>{"report.txt", "test.log"}));
   Open(kSample);
   EXPECT_EQ(ViewLines(), ReportOf(kSample));
+}
+
+// A log in UTF-8, EUC-JP or ISO-2022-JP, or with CR-only line ends, shows
+// the report of its Shift-JIS original, and saves it as Shift-JIS with CR LF.
+TEST_F(SaveTest, EncodedLogShowsAndSavesItsShiftJisReport) {
+  const std::string report = ReadFileBytes(ZUNKARO_FIXTURES "/worked-example.report.txt");
+  for (const Route& route : Routes()) {
+    SCOPED_TRACE(route.Name);
+    const auto converted = Convert(route, ReadFileBytes(kWorkedExample));
+    ASSERT_TRUE(converted);
+    const TempFile log(*converted);
+    const fs::path file = log.dir() / "report.txt";
+    Open(log.path());
+    EXPECT_EQ(AsFile(ViewLines()), report);
+    SaveTo(file);
+    EXPECT_EQ(ReadFileBytes(file), report);
+    EXPECT_TRUE(user.Messages.empty());
+  }
 }
 
 TEST_F(SaveTest, SaveBeforeAnyLogWritesAnEmptyFile) {

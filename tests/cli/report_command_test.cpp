@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/case_name.hpp"
+#include "support/encoded_logs.hpp"
 #include "support/log_builder.hpp"
 #include "support/random_log.hpp"
 
@@ -129,7 +130,7 @@ TEST(ReportCommandTest, ThreadsGiveTheOutputOfOne) {
   logs.push_back(kWorked);
   for (const std::vector<std::string>& mode :
        {std::vector<std::string>{}, {"--merge"}, {"--sjis"}, {"--merge", "--sjis"},
-        {"--messages"}, {"--format=json"}, {"--format=csv"}, {"--format=html"},
+        {"--messages"}, {"--verbose"}, {"--format=json"}, {"--format=csv"}, {"--format=html"},
         {"--merge", "--format=json"}, {"--merge", "--format=csv"}, {"--merge", "--format=html"}}) {
     std::vector<std::string> args = mode;
     args.push_back("-j1");
@@ -365,6 +366,100 @@ TEST(ReportProgramTest, ExitStatusAndFullOutput) {
   // So is a standard output that is closed.
   EXPECT_EQ(RunProgram(program + " " + kWorked + " >&- 2>" + err.path().string()), kExitFailure);
   EXPECT_EQ(ReadFileBytes(err.path()), "zunkaro-report: standard output: Bad file descriptor\n");
+}
+
+// The output of the real program for `args`, and its exit status.
+Result RunProgramOutput(const std::string& args) {
+  const TempFile out("", "out");
+  const std::string err = (out.dir() / "err").string();
+  const int status = RunProgram(std::string(ZUNKARO_REPORT_PROGRAM) + " " + args + " >" +
+                                out.path().string() + " 2>" + err);
+  return {status, ReadFileBytes(out.path()), ReadFileBytes(err)};
+}
+
+class EncodedLogProgramTest : public ::testing::TestWithParam<testing::Route> {};
+
+// The sample log by each route, from a file and from a pipe, gives the
+// report of its Shift-JIS original, and so does --encoding naming the
+// route's encoding.
+TEST_P(EncodedLogProgramTest, GivesTheReportOfItsShiftJisOriginal) {
+  const std::string original = RunCommand({"--sjis", kSample}).Out;
+  const auto converted = testing::Convert(GetParam(), ReadFileBytes(kSample));
+  ASSERT_TRUE(converted);
+  const TempFile log(*converted);
+  const std::string name = "'" + log.path().string() + "'";
+  for (const std::string& args :
+       {"--sjis " + name, "--sjis - <" + name, "--sjis -v " + name,
+        "--sjis --encoding=" + std::string(EncodingName(GetParam().Gives)) + " " + name}) {
+    const Result r = RunProgramOutput(args);
+    EXPECT_EQ(r.Status, kExitReport) << args << "\n" << r.Err;
+    EXPECT_EQ(r.Out, original) << args;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, EncodedLogProgramTest, ::testing::ValuesIn(testing::Routes()),
+                         testing::CaseName{});
+
+TEST(ReportCommandTest, VerboseTellsWhatWasFound) {
+  const Result r = RunCommand({"-v", kWorked});
+  EXPECT_EQ(r.Status, kExitReport);
+  EXPECT_EQ(r.Out, WorkedReportUtf8());
+  const std::string prefix = "zunkaro-report: " + kWorked + ": ";
+  EXPECT_THAT(r.Err, HasSubstr(prefix + "encoding: shift-jis ("));
+  EXPECT_THAT(r.Err, HasSubstr(prefix + "lines read: 81\n"));
+  EXPECT_THAT(r.Err, HasSubstr(prefix + "messages found: 14 (12 ordinary, 1 deleted by their "
+                                        "posters, 1 deleted by the SYSOP)\n"));
+  EXPECT_THAT(r.Err, HasSubstr(prefix + "lines outside any message: 3\n"));
+}
+
+TEST(ReportCommandTest, NearMissHeadersWarnWithoutChangingTheReport) {
+  std::string bytes = ReadFileBytes(kSample);
+  const std::string header = "002/004   ";
+  bytes.replace(bytes.find(header), header.size(), "002/004\t");
+  const TempFile log(bytes);
+  const std::string name = log.path().string();
+  const Result quiet = RunCommand({name});
+  EXPECT_EQ(quiet.Status, kExitReport);
+  EXPECT_EQ(quiet.Err, "zunkaro-report: " + name +
+                           ": warning: 1 line looks like a message header but is not one, so "
+                           "its message is left out; --verbose lists them\n");
+  const Result verbose = RunCommand({"--verbose", name});
+  EXPECT_EQ(verbose.Out, quiet.Out);
+  EXPECT_THAT(verbose.Err, HasSubstr(name + ": line 11: looks like a message header but is not "
+                                             "one; its message is left out\n"));
+  EXPECT_THAT(verbose.Err, ::testing::Not(HasSubstr("warning")));
+}
+
+TEST(ReportCommandTest, VerboseNamesCloseCallsAndGeta) {
+  // "ﾋｰﾛｰ" in Shift-JIS is valid UTF-8 as well; é has no Shift-JIS form.
+  const TempFile hero(testing::Sjis("001/001   ABC00001  ﾋｰﾛｰ              Hi\n97/03/15\n"));
+  const Result closeCall = RunCommand({"-v", hero.path().string()});
+  EXPECT_THAT(closeCall.Err, HasSubstr("encoding: shift-jis, a close call: the bytes are valid "));
+  const TempFile accent("\xe3\x81\x82\n001/001   ABC00001  Taro              Hi\n\n\xc3\xa9\n");
+  const Result geta = RunCommand({"-v", accent.path().string()});
+  EXPECT_EQ(geta.Status, kExitReport);
+  EXPECT_THAT(geta.Err, HasSubstr("encoding: utf-8 ("));
+  EXPECT_THAT(geta.Err, HasSubstr("1 character with no Shift-JIS form written as \xe3\x80\x93 "
+                                  "(geta), at line 4\n"));
+}
+
+TEST(ReportCommandTest, InvalidBytesInAForcedEncodingAreAnError) {
+  const Result r = RunCommand({"--encoding=utf8", kWorked, kWorked});
+  EXPECT_EQ(r.Status, kExitFailure);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err, "zunkaro-report: " + kWorked + ": invalid UTF-8 at line 1, byte offset 0\n" +
+                       "zunkaro-report: " + kWorked + ": invalid UTF-8 at line 1, byte offset 0\n");
+}
+
+TEST(ReportCommandTest, StandardInputIsReadOnce) {
+  const Result r = RunProgramOutput("- - <" + kWorked);
+  EXPECT_EQ(r.Status, kExitFailure);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_THAT(r.Err, HasSubstr("standard input ('-') can be read only once"));
+  const Result headed = RunProgramOutput("- " + kWorked + " <" + kWorked);
+  EXPECT_EQ(headed.Status, kExitReport);
+  EXPECT_EQ(headed.Out, "==> standard input <==\n" + WorkedReportUtf8() + "\n==> " + kWorked +
+                            " <==\n" + WorkedReportUtf8());
 }
 
 }  // namespace

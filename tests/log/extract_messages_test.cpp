@@ -90,6 +90,36 @@ TEST(ExtractMessagesTest, NotesWhereHeadersStandAndHowLinesFell) {
   }
 }
 
+TEST(ExtractMessagesTest, NotesLinesThatLookLikeHeaders) {
+  // The worked example's header mangled by a tab: its message is left out,
+  // and its line is noted, once for a line longer than a read.
+  std::string log = WorkedExample().Bytes();
+  log.replace(log.find("   ABC"), 3, "\t");
+  log += "99/99\tXYZ00001\t" + std::string(300, 'x') + "\n";
+  const TempFile file(log);
+  auto table = std::make_unique<MessageTable>();
+  ReadingNotes notes;
+  ASSERT_EQ(ExtractMessages(file.path(), *table, &notes), 1);
+  EXPECT_EQ(notes.NearMissCount, 2);
+  EXPECT_EQ(notes.NearMissLines, (std::vector<std::int64_t>{2, 11}));
+}
+
+// No line of our own logs looks like a header gone wrong.
+TEST(ExtractMessagesTest, WellFormedLogsHaveNoNearMisses) {
+  std::vector<std::filesystem::path> logs{ZUNKARO_FIXTURES "/worked-example.log",
+                                          ZUNKARO_SAMPLES "/sample.log"};
+  for (const auto& entry :
+       std::filesystem::directory_iterator(ZUNKARO_SAMPLES "/../fuzz/corpus/analysis")) {
+    logs.push_back(entry.path());
+  }
+  auto table = std::make_unique<MessageTable>();
+  ReadingNotes notes;
+  for (const auto& log : logs) {
+    (void)ExtractMessages(log, *table, &notes);
+    EXPECT_EQ(notes.NearMissCount, 0) << log;
+  }
+}
+
 TEST(ExtractMessagesTest, CrLfAndLfReadAlike) {
   const std::string crlf = WorkedExample(true).Bytes();
   ASSERT_NE(crlf, WorkedExample().Bytes());

@@ -98,6 +98,46 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{"CharacterAcrossTheLimit", std::string(255, 'x') + "\x82\xa0", 256}),
     testing::CaseName{});
 
+struct NearMissCase {
+  const char* Name;
+  friend void PrintTo(const NearMissCase& c, std::ostream* os) { *os << c.Name; }
+  std::string Line;
+  bool NearMiss;
+};
+
+// `header` with `from` (its first occurrence) replaced by `to`.
+std::string Mangled(std::string header, std::string_view from, std::string_view to) {
+  header.replace(header.find(from), from.size(), to);
+  return header;
+}
+
+class NearMissHeaderTest : public ::testing::TestWithParam<NearMissCase> {};
+
+TEST_P(NearMissHeaderTest, Tells) {
+  EXPECT_EQ(IsNearMissHeader(GetParam().Line), GetParam().NearMiss) << testing::Utf8(GetParam().Line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, NearMissHeaderTest,
+    ::testing::Values(
+        NearMissCase{"ShortHeaderIsAHeader", ShortHeader(), false},
+        NearMissCase{"LongHeaderIsAHeader", LongHeader(), false},
+        NearMissCase{"TabForTheGapBeforeTheUserId", Mangled(ShortHeader(), "   ABC", "\tABC"), true},
+        NearMissCase{"TabForTheGapAfterTheUserId", Mangled(ShortHeader(), "01  ", "01\t"), true},
+        NearMissCase{"TabInsideTheHandle", Mangled(ShortHeader(), "    ", "\t"), true},
+        NearMissCase{"NumberOfFourDigits", Mangled(ShortHeader(), "012/", "0012/"), true},
+        NearMissCase{"OneSpaceMore", Mangled(LongHeader(), " ABC", "  ABC"), true},
+        NearMissCase{"OneSpaceLess", Mangled(ShortHeader(), "   ABC", "  ABC"), true},
+        NearMissCase{"LowerCaseLetterInTheUserId", Mangled(ShortHeader(), "ABC", "AbC"), true},
+        NearMissCase{"LeadingSpace", " " + ShortHeader(), true},
+        NearMissCase{"DateLine", Sjis("日付 : 97/03/15 21:05\n"), false},
+        NearMissCase{"BodyWithDates", "2024/01/01 and 1997/12/31 were good days\n", false},
+        NearMissCase{"BodyWithFraction", "12/34 of them, ABC12345 said, are fine\n", false},
+        NearMissCase{"ShortLine", "012/015 ABC00001\n", false},
+        NearMissCase{"Separator", " \b\n", false},
+        NearMissCase{"Empty", "", false}),
+    testing::CaseName{});
+
 // The count by 64-byte masks agrees with the count byte by byte and with the
 // literal count on any bytes: runs of first bytes of every length across
 // every boundary, NULs, full-width spaces split or not, texts longer than

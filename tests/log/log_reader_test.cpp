@@ -12,9 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/log_input.hpp"
 #include "log/extract_messages.hpp"
 #include "log/log_error.hpp"
 #include "support/case_name.hpp"
+#include "support/encoded_logs.hpp"
 #include "support/log_builder.hpp"
 #include "support/random_log.hpp"
 
@@ -30,6 +32,7 @@ struct FaultPlan {
   int FailOpen = 0;          // errno for open, or 0
   int FailStat = 0;          // errno for fstat, or 0
   int FailReadAt = 0;        // the read call (from 1) that fails, or 0
+  int FailSeek = 0;          // errno for lseek, or 0
   int ReadError = EIO;
   int InterruptEvery = 0;    // every n-th read gives EINTR first, or 0
   std::size_t MaxRead = 0;   // the most one read gives, or 0 for no limit
@@ -79,6 +82,13 @@ const FileCalls kFaultyCalls{
     [](int fd) {
       ++plan.Closes;
       return SystemFileCalls().Close(fd);
+    },
+    [](int fd, off_t offset, int whence) {
+      if (plan.FailSeek != 0) {
+        errno = plan.FailSeek;
+        return off_t{-1};
+      }
+      return SystemFileCalls().Seek(fd, offset, whence);
     },
 };
 
@@ -168,6 +178,63 @@ INSTANTIATE_TEST_SUITE_P(
                       ChunkCase{"JustUnderALine", {.MaxRead = 254}},
                       ChunkCase{"Interrupted", {.InterruptEvery = 2, .MaxRead = 300}}),
     testing::CaseName{});
+
+// The same through the opening that finds the encoding: a UTF-8 log longer
+// than the piece looked at first is followed to its end, then read again
+// from its start and converted.
+std::vector<MessageRecord> OpenAndExtractWith(const std::filesystem::path& path,
+                                              const FaultPlan& p) {
+  plan = p;
+  readSizes.seed(p.RandomReadSeed);
+  auto table = std::make_unique<MessageTable>();
+  InputNotes notes;
+  OpenedLog opened = OpenLog(LogInput::File(path), notes, kFaultyCalls);
+  LogReader reader(std::move(opened.Source));
+  const std::int32_t count = ExtractMessages(reader, *table);
+  std::vector<MessageRecord> records;
+  for (std::int32_t i = 0; i < count; ++i) records.push_back(*(*table)[static_cast<std::size_t>(i)]);
+  return records;
+}
+
+std::string LongUtf8Log() {
+  std::string log;
+  while (log.size() < (std::size_t{1} << 18)) log += LongLog();
+  return testing::Convert(testing::Routes()[0], log).value();
+}
+
+class FailingConversionTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FailingConversionTest, IsAnErrorNeverAShortLog) {
+  const TempFile file(LongUtf8Log());
+  try {
+    (void)OpenAndExtractWith(file.path(), GetParam().Plan);
+    FAIL() << "read without an error";
+  } catch (const LogError& error) {
+    EXPECT_EQ(error.path(), file.path());
+    EXPECT_EQ(error.reason(), GetParam().Reason);
+  }
+  EXPECT_EQ(plan.Opens, plan.Closes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailingConversionTest,
+    ::testing::Values(
+        FaultCase{"ReadFailsWhileDetecting", {.FailReadAt = 2}, "read error: Input/output error"},
+        FaultCase{"SeekFails", {.FailSeek = EIO},
+                  "cannot read again from the start: Input/output error"},
+        FaultCase{"ReadFailsWhileConverting", {.FailReadAt = 7},
+                  "read error: Input/output error"}),
+    testing::CaseName{});
+
+TEST_P(ReadChunksTest, GiveTheSameRecordsConverted) {
+  const std::optional<std::string> utf8 = testing::Convert(testing::Routes()[0], LongLog());
+  ASSERT_TRUE(utf8);
+  const TempFile file(*utf8);
+  const auto whole = OpenAndExtractWith(file.path(), {});
+  ASSERT_FALSE(whole.empty());
+  EXPECT_EQ(OpenAndExtractWith(file.path(), GetParam().Plan), whole);
+  EXPECT_EQ(plan.Opens, plan.Closes);
+}
 
 TEST(LogReaderTest, ReadsFromAPipe) {
   const TempFile file(LongLog());

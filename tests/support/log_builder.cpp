@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 
 namespace zunkaro::testing {
 

@@ -1,4 +1,4 @@
-#include "core/shift_jis.hpp"
+#include "encoding/shift_jis.hpp"
 
 #include <iconv.h>
 
