@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@ struct ScanCase {
   std::string Text;
   std::size_t Limit;
   std::size_t Expected;
+  friend void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class LineScanTest : public ::testing::TestWithParam<ScanCase> {};
