@@ -25,6 +25,18 @@ void TForm1::KO1Click(QObject* /*Sender*/) {
   if (!OpenDialog1->Execute()) {
     return;
   }
+  OpenChosenLog();
+}
+
+void TForm1::OpenLog(const std::filesystem::path& log) {
+  // The dialog gives a full path; so does a log named relative to here.
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(log, error);
+  OpenDialog1->SetFileName(error ? log : std::move(full));
+  OpenChosenLog();
+}
+
+void TForm1::OpenChosenLog() {
   const std::filesystem::path& log = OpenDialog1->FileName();
   SetCaption(ui::FromShiftJis(kCaptionPrefix) + ui::FromPath(log));
   Memo1->Lines().Clear();

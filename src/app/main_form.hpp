@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <filesystem>
+
 #include "core/analysis.hpp"
 #include "ui/application.hpp"
 #include "ui/file_dialog.hpp"
@@ -40,8 +42,14 @@ class TForm1 : public ui::Form, public Analysis {
   void KS1Click(QObject* Sender);  // save the report
   [[noreturn]] void KX1Click(QObject* Sender);  // end the program at once, exit code 0
 
+  // The open-log command on `log`, as if it had been chosen in the open
+  // dialog (which offers it again next time): a log named on the command line.
+  void OpenLog(const std::filesystem::path& log);
+
  private:
   void CreateComponents();
+  // The open-log command once the dialog has a file: caption, view, report.
+  void OpenChosenLog();
 };
 
 // The one main form, made at start-up.

@@ -1,7 +1,10 @@
 #include "ui/application.hpp"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTimer>
+#include <QTranslator>
 
 #include "ui/error.hpp"
 #include "ui/fonts.hpp"
@@ -9,10 +12,23 @@
 #include "ui/text.hpp"
 
 namespace zunkaro::ui {
+namespace {
+
+// Qt's own Japanese texts, as Debian ships them (qt6-translations-l10n).
+constexpr auto kQtJapanese = "qtbase_ja";
+
+}  // namespace
 
 Application::Application()
-    : qt_(std::make_unique<QApplication>(argc_, argv_)), title_(QString::fromLatin1(programName_)) {
+    : qt_(std::make_unique<QApplication>(argc_, argv_)),
+      qtTexts_(std::make_unique<QTranslator>()),
+      title_(QString::fromLatin1(programName_)) {
   RegisterFontSubstitutes();
+  // Without the translation Qt's texts stay English; nothing else changes.
+  if (qtTexts_->load(QString::fromLatin1(kQtJapanese),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(qtTexts_.get());
+  }
 }
 
 Application::~Application() = default;
@@ -49,6 +65,11 @@ void Application::Guard(const std::function<void()>& command) {
   } catch (...) {
     ShowException(Error("unknown error"));
   }
+}
+
+void Application::Queue(std::function<void()> command) {
+  // A zero timer fires once the loop runs, after the events already posted.
+  QTimer::singleShot(0, qt_.get(), [this, command = std::move(command)] { Guard(command); });
 }
 
 void Application::ShowException(const std::exception& error) {

@@ -1,6 +1,7 @@
 // The application object: initialises Qt, holds the application title and
 // the forms, runs the event loop, and shows what escapes a command in the
-// error box so that the program runs on.
+// error box so that the program runs on. Qt's own texts (the buttons of the
+// message boxes, the file dialogs) are in Japanese, as the menus are.
 #pragma once
 
 #include <concepts>
@@ -15,6 +16,7 @@
 #include "ui/modal.hpp"
 
 class QApplication;
+class QTranslator;
 
 namespace zunkaro::ui {
 
@@ -22,9 +24,8 @@ class Form;
 
 class Application {
  public:
-  // Initialises the application. The command line is not read: the program
-  // takes no arguments, and Qt's own (-platform, -style ...) are not taken
-  // from it either.
+  // Initialises the application. Qt is given no command line: its own
+  // options (-platform, -style ...) are not taken from the program's.
   Application();
   ~Application();
   Application(const Application&) = delete;
@@ -53,6 +54,10 @@ class Application {
   // runs on.
   void Guard(const std::function<void()>& command);
 
+  // Runs `command` as Guard does, once the event loop has started: after the
+  // main form is shown, so that its message boxes come up over the window.
+  void Queue(std::function<void()> command);
+
   // The error box: the title as caption, a stop icon, the message and ".".
   void ShowException(const std::exception& error);
   // The plain message box: the title as caption, no icon, one OK button,
@@ -76,6 +81,7 @@ class Application {
   char programName_[8] = "zunkaro";
   char* argv_[2] = {programName_, nullptr};
   std::unique_ptr<QApplication> qt_;
+  std::unique_ptr<QTranslator> qtTexts_;
   QString title_;
   FileDialogResponder fileDialogResponder_;
   MessageResponder messageResponder_;

@@ -36,6 +36,8 @@ class FileDialog : public QObject {
   [[nodiscard]] bool Execute();
 
   [[nodiscard]] const std::filesystem::path& FileName() const noexcept { return fileName_; }
+  // Takes `fileName` as if the user had chosen it: the next showing offers it.
+  void SetFileName(std::filesystem::path fileName) { fileName_ = std::move(fileName); }
   [[nodiscard]] std::size_t FilterIndex() const noexcept { return filterIndex_; }
   [[nodiscard]] const std::vector<FilterRow>& Filters() const noexcept { return filters_; }
 

@@ -23,7 +23,10 @@ class Form : public QMainWindow {
   void SetCaption(const QString& caption) { setWindowTitle(caption); }
   [[nodiscard]] QString Caption() const { return windowTitle(); }
 
-  // Position and outer size, frame included, in pixels at 96 dots per inch.
+  // Position and outer size, frame included, in pixels at 96 dots per inch:
+  // the place the form was designed for. The window goes there when it fits
+  // on the screen's free area, and is moved in (made smaller only if it must)
+  // when it does not, as with a large scale factor on a small screen.
   void SetBounds(int left, int top, int width, int height);
   [[nodiscard]] const QRect& Bounds() const noexcept { return bounds_; }
 
@@ -42,7 +45,14 @@ class Form : public QMainWindow {
 
   Application& owner_;
   QRect bounds_;
+  QRect placed_;  // bounds_ as it fits on the screen
   bool fitted_ = false;
 };
+
+// Where a window designed at `designed` (outer geometry) goes within the free
+// area `available` of its screen: where it was designed when it fits; else
+// moved the least that brings it whole into the area, and made no larger than
+// the area. An empty area (no screen) changes nothing.
+[[nodiscard]] QRect PlaceWithin(const QRect& designed, const QRect& available);
 
 }  // namespace zunkaro::ui

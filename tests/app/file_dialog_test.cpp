@@ -2,9 +2,11 @@
 // show, what they give back, and what they offer the next time.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -71,6 +73,17 @@ QStringList ComboTexts(const QFileDialog& dialog) {
   return texts;
 }
 
+// The captions of the dialog's buttons, as Qt's Japanese texts give them.
+QStringList ButtonTexts(const QFileDialog& dialog) {
+  QStringList texts;
+  if (const auto* box = dialog.findChild<QDialogButtonBox*>()) {
+    for (const QAbstractButton* button : box->buttons()) {
+      texts << button->text();
+    }
+  }
+  return texts;
+}
+
 class FileDialogTest : public FormTest {
  protected:
   FileDialogTest() { App().SetFileDialogResponder({}); }  // the real dialogs
@@ -84,6 +97,7 @@ TEST_F(FileDialogTest, OpenDialogShowsItsRowsAndOffersTheLastChoiceAgain) {
     EXPECT_EQ(ComboTexts(dialog),
               (QStringList{Q("ﾛｸﾞﾌｧｲﾙ(*.log)"), Q("ﾃｷｽﾄ(*.txt)"), Q("全てのﾌｧｲﾙ(*.*)")}));
     EXPECT_EQ(dialog.selectedNameFilter(), Q("ﾛｸﾞﾌｧｲﾙ(*.log)"));
+    EXPECT_EQ(ButtonTexts(dialog), (QStringList{Q("開く(&O)"), Q("キャンセル")}));
     Paste(dialog, ui::FromPath(kWorkedExample));
     Accept(dialog);
   });
@@ -123,6 +137,7 @@ TEST_F(FileDialogTest, SaveDialogTakesATypedNameAndAddsTxt) {
     EXPECT_EQ(dialog.windowTitle(), Q("集計結果をﾌｧｲﾙに保存"));
     EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(ComboTexts(dialog), (QStringList{Q("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"), Q("全てのﾌｧｲﾙ(*.*)")}));
+    EXPECT_EQ(ButtonTexts(dialog), (QStringList{Q("保存(&S)"), Q("キャンセル")}));
     dialog.setDirectory(ui::FromPath(old.dir()));
     Paste(dialog, Q("report"));
     // An existing file is replaced without a prompt.

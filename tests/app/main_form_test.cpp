@@ -59,8 +59,8 @@ TEST_F(MainFormTest, StartsEmptyWithItsCaptionPlaceAndFonts) {
   EXPECT_FALSE(viewFont.italic());
 }
 
-TEST_F(MainFormTest, CommandLineIsNotRead) {
-  // The test program's own arguments never reach the application.
+TEST_F(MainFormTest, QtIsGivenNoCommandLine) {
+  // The program's arguments never reach Qt: its own options are not taken.
   EXPECT_EQ(QCoreApplication::arguments(), QStringList{Q("zunkaro")});
 }
 

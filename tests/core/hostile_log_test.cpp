@@ -60,9 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Outcome::kNoMessages, 0, 0, 0},
         HostileCase{"EndOfFileByteFirst",
                     [] {
-                      return "\x1a" + Repeat(3, [](LogBuilder& l, int i) {
-                               l.ShortHeader(i, "ABC00001", "x", "t").Body("b");
-                             });
+                      return std::string("\x1a").append(Repeat(3, [](LogBuilder& l, int i) {
+                        l.ShortHeader(i, "ABC00001", "x", "t").Body("b");
+                      }));
                     },
                     Outcome::kNoMessages, 0, 0, 0},
         HostileCase{"LongLineWithoutLineFeed", [] { return std::string(8 << 20, 'x'); },

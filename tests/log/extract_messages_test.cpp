@@ -182,11 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The second header is the first one's date line; its own date line
         // ("日付 : 97/03/15 21:05", 16 characters) is then a body line.
         LogCase{"HeaderShapedDateLine", HeaderLine(1) + Header(2), {{1, 2 + 16, mfNone}}},
-        LogCase{"HeaderIsLastLine", "x\n" + HeaderLine(7), {{7, 2, mfNone}}},
+        LogCase{"HeaderIsLastLine", std::string("x\n").append(HeaderLine(7)), {{7, 2, mfNone}}},
         LogCase{"HeaderWithoutLineFeedAtEnd", Header(7).substr(0, Header(7).find('\n')),
                 {{7, 2, mfNone}}},
         LogCase{"EndOfFileByteStopsReading", Header(1) + "ab\x1a" "cd\n" + Header(2), {{1, 4, mfNone}}},
-        LogCase{"EndOfFileByteFirst", "\x1a" + Header(1), {}},
+        LogCase{"EndOfFileByteFirst", std::string("\x1a").append(Header(1)), {}},
         LogCase{"CarriageReturnsDroppedAnywhere", Header(1) + "a\rb\r\r\n \b\r\nlost\n",
                 {{1, 4, mfNone}}},
         LogCase{"SysopDeletion", Header(3, "********", "Title") + "abc\n", {{3, 3, mfSysopDeleted}}},

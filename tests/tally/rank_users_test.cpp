@@ -86,7 +86,7 @@ class AssignRanksTest : public ::testing::TestWithParam<RankCase> {};
 TEST_P(AssignRanksTest, GivesCompetitionRanks) {
   auto state = NewState();
   for (std::size_t i = 0; i < GetParam().Posts.size(); ++i) {
-    AddUser(*state, "U" + std::to_string(i), GetParam().Posts[i], 0, 0);
+    AddUser(*state, std::string("U").append(std::to_string(i)), GetParam().Posts[i], 0, 0);
   }
   RankUsers(*state);
   EXPECT_EQ(Column(*state, &UserTally::PostRank), GetParam().Ranks);
@@ -112,7 +112,7 @@ TEST(SortUsersByTest, OrdersAsTheExchangeProcedure) {
     for (int i = 0; i < n; ++i) {
       const int posts = 1 + value(random);
       const std::int64_t chars = value(random) * 7;
-      const std::string id = "U" + std::to_string(i);
+      const std::string id = std::string("U").append(std::to_string(i));
       AddUser(*fast, id, posts, chars, chars / posts);
       AddUser(*literal, id, posts, chars, chars / posts);
     }

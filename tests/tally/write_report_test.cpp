@@ -79,7 +79,7 @@ TEST(WriteReportTest, EqualCountsShareTheirRank) {
 TEST(WriteReportTest, WideValuesPushTheLineRight) {
   auto state = NewState();
   for (int i = 0; i < 1000; ++i) {
-    AddUser(*state, "U" + std::to_string(1000000 + i), 1, 1'000'000'000 - i, 0);
+    AddUser(*state, std::string("U").append(std::to_string(1000000 + i)), 1, 1'000'000'000 - i, 0);
   }
   state->PostTotal = 1000;
   state->CharTotal = 999'999'999'500LL;
