@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,10 +125,11 @@ TEST(ArchiveTest, MoreMessagesThanOneLogMayHold) {
   std::string whole;
   std::string firstPart;
   for (int m = 0; m < kMessages; ++m) {
-    const int user = m % 997;
-    log.ShortHeader(m % 1000, "USR" + std::string(5 - std::to_string(user).size(), '0') +
-                                  std::to_string(user),
-                    "H" + std::to_string(m % 7), "t").BodyOfChars(m % 13);
+    char id[16];
+    std::snprintf(id, sizeof id, "USR%05d", m % 997);
+    char handle[8];
+    std::snprintf(handle, sizeof handle, "H%d", m % 7);
+    log.ShortHeader(m % 1000, id, handle, "t").BodyOfChars(m % 13);
     if (m + 1 == kCut) {
       firstPart = log.Bytes();
     }

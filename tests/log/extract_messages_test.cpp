@@ -94,8 +94,12 @@ TEST(ExtractMessagesTest, NotesLinesThatLookLikeHeaders) {
   // The worked example's header mangled by a tab: its message is left out,
   // and its line is noted, once for a line longer than a read.
   std::string log = WorkedExample().Bytes();
-  log.replace(log.find("   ABC"), 3, "\t");
-  log += "99/99\tXYZ00001\t" + std::string(300, 'x') + "\n";
+  const std::size_t gap = log.find("   ABC");
+  log.erase(gap, 3);
+  log.insert(gap, 1, '\t');
+  log += "99/99\tXYZ00001\t";
+  log += std::string(300, 'x');
+  log += "\n";
   const TempFile file(log);
   auto table = std::make_unique<MessageTable>();
   ReadingNotes notes;
