@@ -387,7 +387,7 @@ TEST_P(EncodedLogProgramTest, GivesTheReportOfItsShiftJisOriginal) {
   const auto converted = testing::Convert(GetParam(), ReadFileBytes(kSample));
   ASSERT_TRUE(converted);
   const TempFile log(*converted);
-  const std::string name = "'" + log.path().string() + "'";
+  const std::string name = std::string("'").append(log.path().string()).append("'");
   for (const std::string& args :
        {"--sjis " + name, "--sjis - <" + name, "--sjis -v " + name,
         "--sjis --encoding=" + std::string(EncodingName(GetParam().Gives)) + " " + name}) {

@@ -95,11 +95,9 @@ TEST(ExtractMessagesTest, NotesLinesThatLookLikeHeaders) {
   // and its line is noted, once for a line longer than a read.
   std::string log = WorkedExample().Bytes();
   const std::size_t gap = log.find("   ABC");
-  log.erase(gap, 3);
-  log.insert(gap, 1, '\t');
-  log += "99/99\tXYZ00001\t";
-  log += std::string(300, 'x');
-  log += "\n";
+  log.erase(gap, 2);  // of the three spaces, one becomes a tab
+  log[gap] = '\t';
+  log.append("99/99\tXYZ00001\t").append(300, 'x').append("\n");
   const TempFile file(log);
   auto table = std::make_unique<MessageTable>();
   ReadingNotes notes;

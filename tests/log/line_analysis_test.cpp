@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
         NearMissCase{"OneSpaceMore", Mangled(LongHeader(), " ABC", "  ABC"), true},
         NearMissCase{"OneSpaceLess", Mangled(ShortHeader(), "   ABC", "  ABC"), true},
         NearMissCase{"LowerCaseLetterInTheUserId", Mangled(ShortHeader(), "ABC", "AbC"), true},
-        NearMissCase{"LeadingSpace", Mangled(ShortHeader(), "", " "), true},
+        NearMissCase{"LeadingSpace", std::string(" ").append(ShortHeader()), true},
         NearMissCase{"DateLine", Sjis("日付 : 97/03/15 21:05\n"), false},
         NearMissCase{"BodyWithDates", "2024/01/01 and 1997/12/31 were good days\n", false},
         NearMissCase{"BodyWithFraction", "12/34 of them, ABC12345 said, are fine\n", false},
