@@ -58,10 +58,10 @@ std::string_view TrimHandle(std::string_view handle) noexcept {
   return handle.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
 
-ResultView ViewOf(const Analysis& analysis, std::string log, Encoding encoding) {
+ResultView ViewOf(const Analysis& analysis, std::string log) {
   ResultView view;
   view.Log = std::move(log);
-  view.LogEncoding = encoding;
+  view.LogEncoding = analysis.Input.Found;
 
   CharRanking ranking;
   view.Users.reserve(static_cast<std::size_t>(analysis.UserCount));

@@ -66,9 +66,9 @@ struct ResultView {
   std::vector<MessageRow> Messages;  // log order
 };
 
-// The view of a tallied and ranked analysis of the log named `log`.
-[[nodiscard]] ResultView ViewOf(const Analysis& analysis, std::string log,
-                                Encoding encoding = Encoding::kShiftJis);
+// The view of a tallied and ranked analysis of the log named `log`, in the
+// encoding its reading found.
+[[nodiscard]] ResultView ViewOf(const Analysis& analysis, std::string log);
 
 // The view of a ranked archive tally (--merge): the same figures, and no
 // messages, as an archive keeps none. `log` names the archive.

@@ -15,6 +15,7 @@
 #include "export/result_view.hpp"
 #include "export/utf8.hpp"
 #include "support/case_name.hpp"
+#include "support/encoded_logs.hpp"
 #include "support/log_builder.hpp"
 
 namespace zunkaro {
@@ -33,6 +34,20 @@ ResultView ViewOfLog(const std::string& log) {
   EXPECT_EQ(analysis->Analyse(log, report), Outcome::kReport);
   return ViewOf(*analysis, log);
 }
+
+class ViewEncodingTest : public ::testing::TestWithParam<testing::Route> {};
+
+TEST_P(ViewEncodingTest, TellsTheEncodingFound) {
+  const auto converted = testing::Convert(GetParam(), testing::ReadFileBytes(kWorked));
+  ASSERT_TRUE(converted);
+  const testing::TempFile log(*converted);
+  const ResultView view = ViewOfLog(log.path().string());
+  EXPECT_EQ(view.LogEncoding, GetParam().Gives);
+  EXPECT_EQ(view.Users.size(), 4U);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, ViewEncodingTest, ::testing::ValuesIn(testing::Routes()),
+                         testing::CaseName{});
 
 TEST(ResultViewTest, WorkedExampleHasTheReportsFiguresAndRanks) {
   const ResultView view = ViewOfLog(kWorked);
