@@ -3,17 +3,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "cli/ordered_jobs.hpp"
 #include "cli/parse_args.hpp"
+#include "cli/progress.hpp"
 #include "core/analysis.hpp"
-#include "encoding/shift_jis.hpp"
+#include "core/archive.hpp"
 #include "core/version.hpp"
+#include "encoding/shift_jis.hpp"
 #include "export/csv_export.hpp"
 #include "export/html_export.hpp"
 #include "export/json_export.hpp"
@@ -138,122 +143,51 @@ class TextOutput final : public LineList {
   ShiftJisDecoder decoder_;
 };
 
-// The output of one format, fed log by log.
-class FormatSink {
- public:
-  virtual ~FormatSink() = default;
-  // Where the analysis of the log about to be read appends its report.
-  [[nodiscard]] virtual LineList& ReportLines(const std::string& log) = 0;
-  // The log has been read, tallied and ranked.
-  virtual void Analysed(const std::string& log, const Analysis& analysis) = 0;
-  // Every log is done.
-  virtual void End() {}
+// One log's part of a run, made on any thread and written on the calling
+// one, in the order of the logs: its output in the chosen format (without
+// the heading or header that depend on the logs before it), its errors and
+// its status.
+struct LogOutcome {
+  std::string Out;
+  std::string Err;
+  int Status = kExitReport;
+  bool Analysed = false;                // the log gave figures
+  std::optional<ResultView> View;       // HTML: kept for the one page
+  std::optional<ArchiveTally> Tally;    // --merge: the log's tally
 };
 
-// Text: the report, or the message listing; with several logs each headed
-// "==> LOG <==", as head(1) does, with an empty line between them.
-class TextSink final : public FormatSink {
- public:
-  TextSink(io::ByteSink& sink, const Options& options)
-      : lines_(sink, options.ShiftJis), messages_(options.Messages),
-        several_(options.Logs.size() > 1) {}
-
-  LineList& ReportLines(const std::string& log) override {
-    if (several_) lines_.Head("==> " + log + " <==", !first_);
-    if (messages_) return none_;
-    return lines_;
-  }
-
-  void Analysed(const std::string& log, const Analysis& analysis) override {
-    if (messages_) WriteMessageListing(ViewOf(analysis, log), lines_);
-    first_ = false;
-  }
-
- private:
-  TextOutput lines_;
-  NoLines none_;
-  bool messages_;
-  bool several_;
-  bool first_ = true;
-};
-
-// JSON Lines: one object per log, or one per message.
-class JsonSink final : public FormatSink {
- public:
-  JsonSink(io::ByteSink& sink, bool messages) : sink_(sink), messages_(messages) {}
-  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
-  void Analysed(const std::string& log, const Analysis& analysis) override {
-    const ResultView view = ViewOf(analysis, log);
-    sink_.Write(messages_ ? MessageJsonLines(view) : JsonLine(view));
-  }
-
- private:
-  io::ByteSink& sink_;
-  NoLines none_;
-  bool messages_;
-};
-
-// CSV: one header row, then the rows of every log.
-class CsvSink final : public FormatSink {
- public:
-  CsvSink(io::ByteSink& sink, bool messages) : sink_(sink), messages_(messages) {}
-  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
-  void Analysed(const std::string& log, const Analysis& analysis) override {
-    if (first_) sink_.Write(messages_ ? MessageCsvHeader() : CsvHeader());
-    first_ = false;
-    const ResultView view = ViewOf(analysis, log);
-    sink_.Write(messages_ ? MessageCsvRows(view) : CsvRows(view));
-  }
-
- private:
-  io::ByteSink& sink_;
-  NoLines none_;
-  bool messages_;
-  bool first_ = true;
-};
-
-// HTML: one page, with a section for each log, written when all are read.
-class HtmlSink final : public FormatSink {
- public:
-  explicit HtmlSink(io::ByteSink& sink) : sink_(sink) {}
-  LineList& ReportLines(const std::string& /*log*/) override { return none_; }
-  void Analysed(const std::string& log, const Analysis& analysis) override {
-    views_.push_back(ViewOf(analysis, log));
-  }
-  void End() override {
-    if (!views_.empty()) sink_.Write(HtmlPage(views_));
-  }
-
- private:
-  io::ByteSink& sink_;
-  NoLines none_;
-  std::vector<ResultView> views_;
-};
-
-[[nodiscard]] std::unique_ptr<FormatSink> SinkFor(const Options& options, io::ByteSink& sink) {
-  switch (options.Format) {
-    case OutputFormat::kJson:
-      return std::make_unique<JsonSink>(sink, options.Messages);
-    case OutputFormat::kCsv:
-      return std::make_unique<CsvSink>(sink, options.Messages);
-    case OutputFormat::kHtml:
-      return std::make_unique<HtmlSink>(sink);
-    case OutputFormat::kText:
-      break;
-  }
-  return std::make_unique<TextSink>(sink, options);
+[[nodiscard]] std::string ErrorLine(std::string_view text) {
+  std::string line(kProgram);
+  line += ": ";
+  line += text;
+  line += '\n';
+  return line;
 }
 
-void PrintError(std::FILE* err, std::string_view text) {
-  std::fprintf(err, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
-               static_cast<int>(text.size()), text.data());
+[[nodiscard]] std::uint64_t SizeOf(const std::string& log) noexcept {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(log), error);
+  return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-[[nodiscard]] int RefuseUsage(std::FILE* err, std::string_view text) {
-  PrintError(err, text);
-  std::fprintf(err, "Try '%.*s --help' for more information.\n",
-               static_cast<int>(kProgram.size()), kProgram.data());
-  return kExitFailure;
+[[nodiscard]] unsigned ThreadsFor(const Options& options) noexcept {
+  if (options.Jobs != 0) {
+    return options.Jobs;
+  }
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors == 0 ? 1 : processors;
+}
+
+// "==> LOG <==" as a text line, after an empty one when `blankBefore`.
+[[nodiscard]] std::string HeadingBytes(const std::string& log, bool blankBefore, bool shiftJis) {
+  const std::string_view end = shiftJis ? "\r\n" : "\n";
+  std::string text;
+  if (blankBefore) {
+    text += end;
+  }
+  text += "==> " + log + " <==";
+  text += end;
+  return text;
 }
 
 // The word on the command line that stands for standard input.
@@ -288,12 +222,14 @@ constexpr std::string_view kStandardInputWord = "-";
 // What was found in one log, on standard error: with --verbose all of it,
 // otherwise one warning when lines look like headers but are none. Nothing
 // here changes the report or the exit status.
-void Diagnose(std::FILE* err, const std::string& name, const Analysis& analysis, bool verbose) {
+// The lines are returned, for the log's errors, to be written in its turn.
+[[nodiscard]] std::string Diagnose(const std::string& name, const Analysis& analysis,
+                                   bool verbose) {
   const ReadingNotes& notes = analysis.Notes;
   const InputNotes& input = analysis.Input;
-  const auto say = [err, &name](const std::string& text) {
-    std::fprintf(err, "%.*s: %s: %s\n", static_cast<int>(kProgram.size()), kProgram.data(),
-                 name.c_str(), text.c_str());
+  std::string lines;
+  const auto say = [&lines, &name](const std::string& text) {
+    lines += ErrorLine(name + ": " + text);
   };
   if (!verbose) {
     if (notes.NearMissCount != 0) {
@@ -302,7 +238,7 @@ void Diagnose(std::FILE* err, const std::string& name, const Analysis& analysis,
           " like a message header but is not one, so its message is left out; "
           "--verbose lists them");
     }
-    return;
+    return lines;
   }
   std::string encoding = "encoding: " + std::string(EncodingName(input.Found));
   if (input.Forced) {
@@ -349,6 +285,93 @@ void Diagnose(std::FILE* err, const std::string& name, const Analysis& analysis,
         Numbers(geta.Lines) +
         (geta.Lines.size() == Substitutions::kMostLines ? " and further" : ""));
   }
+  return lines;
+}
+
+// Analyses one log and renders it in the chosen format. The text report and
+// the message listing go to `text`, which writes where its caller chose
+// (straight to the output on one thread, or into memory); the other formats
+// into the outcome.
+void AnalyseLog(const std::string& word, const Options& options, bool several,
+                Analysis& analysis, TextOutput& text, LogOutcome& outcome) {
+  NoLines none;
+  const bool report = options.Format == OutputFormat::kText && !options.Messages;
+  const std::string log = NameOf(word);
+  Outcome analysed{};
+  try {
+    if (word.empty()) {
+      throw LogError(word, std::strerror(ENOENT));
+    }
+    analysed = analysis.Analyse(InputOf(word, options), report ? static_cast<LineList&>(text) : none);
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+    return;
+  }
+  outcome.Err = Diagnose(log, analysis, options.Verbose);
+  if (analysed == Outcome::kNoMessages) {
+    outcome.Err += several ? ErrorLine(log + ": " + std::string(kNoMessagesText))
+                           : std::string(kNoMessagesText) + "\n";
+    outcome.Status = kExitNoMessages;
+    return;
+  }
+  outcome.Analysed = true;
+  switch (options.Format) {
+    case OutputFormat::kText:
+      if (options.Messages) {
+        WriteMessageListing(ViewOf(analysis, log), text);
+      }
+      break;
+    case OutputFormat::kJson: {
+      const ResultView view = ViewOf(analysis, log);
+      outcome.Out = options.Messages ? MessageJsonLines(view) : JsonLine(view);
+      break;
+    }
+    case OutputFormat::kCsv:
+      outcome.Out = options.Messages ? MessageCsvRows(ViewOf(analysis, log))
+                                     : CsvRows(ViewOf(analysis, log));
+      break;
+    case OutputFormat::kHtml:
+      outcome.View = ViewOf(analysis, log);
+      break;
+  }
+}
+
+// The tally of one log of a merged run.
+void TallyLog(const std::string& word, const Options& options, LogOutcome& outcome) {
+  try {
+    if (word.empty()) {
+      throw LogError(word, std::strerror(ENOENT));
+    }
+    outcome.Tally.emplace(TallyArchiveLog(InputOf(word, options)));
+  } catch (const LogError& error) {
+    outcome.Err = ErrorLine(error.what());
+    outcome.Status = kExitFailure;
+  }
+}
+
+// The name of a merged archive in the formats that name their log.
+[[nodiscard]] std::string ArchiveName(const std::vector<std::string>& logs) {
+  std::string name;
+  for (const std::string& log : logs) {
+    if (!name.empty()) {
+      name += " + ";
+    }
+    name += NameOf(log);
+  }
+  return name;
+}
+
+void PrintError(std::FILE* err, std::string_view text) {
+  std::fprintf(err, "%.*s: %.*s\n", static_cast<int>(kProgram.size()), kProgram.data(),
+               static_cast<int>(text.size()), text.data());
+}
+
+[[nodiscard]] int RefuseUsage(std::FILE* err, std::string_view text) {
+  PrintError(err, text);
+  std::fprintf(err, "Try '%.*s --help' for more information.\n",
+               static_cast<int>(kProgram.size()), kProgram.data());
+  return kExitFailure;
 }
 
 // Writes a text of our own, such as the help, to standard output.
@@ -377,46 +400,129 @@ int RunReportCommand(std::span<const char* const> args, std::FILE* out, std::FIL
 }
 
 int RunReport(const Options& options, std::FILE* out, std::FILE* err) {
-  if (std::ranges::count(options.Logs, kStandardInputWord) > 1) {
+  const std::vector<std::string>& logs = options.Logs;
+  if (std::ranges::count(logs, kStandardInputWord) > 1) {
     return RefuseUsage(err, "standard input ('-') can be read only once");
   }
-  const bool several = options.Logs.size() > 1;
-  const auto analysis = std::make_unique<Analysis>();
+  if (options.Merge && options.Messages) {
+    return RefuseUsage(err, "--messages lists each log's messages; it does not go with --merge");
+  }
+  const bool several = logs.size() > 1 && !options.Merge;
+  const bool text = options.Format == OutputFormat::kText;
+  const unsigned threads = ThreadsFor(options);
+  // On one thread each job runs on this one, just before its result is
+  // taken, so a text report can go straight to the output as it is made.
+  const bool direct = threads <= 1 || logs.size() <= 1;
+  Progress progress(err, Progress::IsTerminal(err), logs.size());
   int status = kExitReport;
   try {
     Destination destination(options.Output, out);
-    const std::unique_ptr<FormatSink> sink = SinkFor(options, destination.Bytes());
-    bool anyOutput = false;
-    for (const std::string& log : options.Logs) {
-      Outcome outcome{};
-      try {
-        if (log.empty()) {
-          throw LogError(log, std::strerror(ENOENT));
+    TextOutput directText(destination.Bytes(), options.ShiftJis);
+    bool anyOutput = false;  // some log gave figures: headings get an empty line before them
+    std::vector<ResultView> pages;
+    ArchiveTally merged;
+    bool anyRead = false;
+
+    // Each log is a job: its report (or its tally), read and analysed on
+    // any thread; its bytes are written on this one, in the order of the logs.
+    const std::function<LogOutcome(std::size_t)> work = [&](std::size_t i) {
+      // One analysis per thread, kept from one log to the next.
+      thread_local std::unique_ptr<Analysis> analysis;
+      LogOutcome outcome;
+      if (options.Merge) {
+        TallyLog(logs[i], options, outcome);
+      } else {
+        if (!analysis) {
+          analysis = std::make_unique<Analysis>();
         }
-        outcome = analysis->Analyse(InputOf(log, options), sink->ReportLines(NameOf(log)));
-      } catch (const LogError& error) {
-        PrintError(err, error.what());
-        status = std::max(status, kExitFailure);
-        continue;
-      }
-      Diagnose(err, NameOf(log), *analysis, options.Verbose);
-      if (outcome == Outcome::kNoMessages) {
-        if (several) {
-          PrintError(err, NameOf(log) + ": " + std::string(kNoMessagesText));
+        if (direct) {
+          // This thread draws the progress line: off it goes before output.
+          progress.Clear();
+          if (several && text) {
+            directText.Head("==> " + NameOf(logs[i]) + " <==", anyOutput);
+          }
+          AnalyseLog(logs[i], options, several, *analysis, directText, outcome);
         } else {
-          std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
-                       kNoMessagesText.data());
+          io::StringSink bytes;
+          TextOutput inMemory(bytes, options.ShiftJis);
+          AnalyseLog(logs[i], options, several, *analysis, inMemory, outcome);
+          if (text) {
+            outcome.Out = bytes.bytes();
+          }
         }
-        status = std::max(status, kExitNoMessages);
-        continue;
       }
-      sink->Analysed(NameOf(log), *analysis);
+      progress.LogDone(SizeOf(logs[i]));
+      return outcome;
+    };
+    const std::function<bool(std::size_t, LogOutcome&)> take = [&](std::size_t i,
+                                                                   LogOutcome& outcome) {
+      status = std::max(status, outcome.Status);
+      if (!outcome.Err.empty()) {
+        progress.Clear();
+        std::fputs(outcome.Err.c_str(), err);
+      }
+      if (options.Merge) {
+        if (outcome.Tally) {
+          anyRead = true;
+          merged.Append(*outcome.Tally);
+        }
+        return true;
+      }
+      if (!outcome.Analysed) {
+        return true;
+      }
+      progress.Clear();
+      io::ByteSink& bytes = destination.Bytes();
+      if (text && several && !direct) {
+        bytes.Write(HeadingBytes(NameOf(logs[i]), anyOutput, options.ShiftJis));
+      }
+      if (options.Format == OutputFormat::kCsv && !anyOutput) {
+        bytes.Write(options.Messages ? MessageCsvHeader() : CsvHeader());
+      }
+      bytes.Write(outcome.Out);
+      if (outcome.View) {
+        pages.push_back(std::move(*outcome.View));
+      }
       anyOutput = true;
       destination.LogDone();
+      return true;
+    };
+    const std::function<void()> idle = [&progress] { progress.Draw(); };
+    RunInOrder<LogOutcome>(logs.size(), threads, work, take, idle);
+    progress.Clear();
+
+    if (options.Merge && anyRead) {
+      if (merged.MessageCount() == 0) {
+        std::fprintf(err, "%.*s\n", static_cast<int>(kNoMessagesText.size()),
+                     kNoMessagesText.data());
+        status = std::max(status, kExitNoMessages);
+      } else {
+        merged.Rank();
+        io::ByteSink& bytes = destination.Bytes();
+        switch (options.Format) {
+          case OutputFormat::kText:
+            merged.WriteReport(directText);
+            break;
+          case OutputFormat::kJson:
+            bytes.Write(JsonLine(ViewOf(merged, ArchiveName(logs))));
+            break;
+          case OutputFormat::kCsv:
+            bytes.Write(CsvHeader());
+            bytes.Write(CsvRows(ViewOf(merged, ArchiveName(logs))));
+            break;
+          case OutputFormat::kHtml:
+            pages.push_back(ViewOf(merged, ArchiveName(logs)));
+            break;
+        }
+        anyOutput = true;
+      }
     }
-    sink->End();
+    if (!pages.empty()) {
+      destination.Bytes().Write(HtmlPage(pages));
+    }
     destination.Finish(anyOutput);
   } catch (const io::OutputError& error) {
+    progress.Clear();
     PrintError(err, error.what());
     return kExitFailure;
   }

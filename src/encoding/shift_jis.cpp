@@ -47,17 +47,33 @@ void AppendKana(std::string& out, unsigned char b) {
 
 }  // namespace
 
-ShiftJisDecoder::ShiftJisDecoder() : iconv_(iconv_open("UTF-8", "CP932")) {
-  if (iconv_ == reinterpret_cast<void*>(static_cast<std::intptr_t>(-1))) {
-    throw std::runtime_error(std::string("cannot decode Shift-JIS: ") + std::strerror(errno));
+ShiftJisDecoder::ShiftJisDecoder() = default;
+
+ShiftJisDecoder::~ShiftJisDecoder() {
+  if (iconv_ != nullptr) {
+    iconv_close(Handle(iconv_));
   }
 }
 
-ShiftJisDecoder::~ShiftJisDecoder() { iconv_close(Handle(iconv_)); }
+void* ShiftJisDecoder::Converter() {
+  if (iconv_ == nullptr) {
+    void* const opened = iconv_open("UTF-8", "CP932");
+    if (opened == reinterpret_cast<void*>(static_cast<std::intptr_t>(-1))) {
+      throw std::runtime_error(std::string("cannot decode Shift-JIS: ") + std::strerror(errno));
+    }
+    iconv_ = opened;
+  }
+  return iconv_;
+}
 
 std::string ShiftJisDecoder::ToUtf8(std::string_view sjis) {
   std::string out;
-  out.reserve(sjis.size() + sjis.size() / 2);
+  AppendUtf8(sjis, out);
+  return out;
+}
+
+void ShiftJisDecoder::AppendUtf8(std::string_view sjis, std::string& out) {
+  out.reserve(out.size() + sjis.size() + sjis.size() / 2);
   const auto at = [&sjis](std::size_t k) { return static_cast<unsigned char>(sjis[k]); };
   std::size_t i = 0;
   while (i < sjis.size()) {
@@ -67,9 +83,13 @@ std::string ShiftJisDecoder::ToUtf8(std::string_view sjis) {
       out += kReplacement;
       ++i;
     } else if (b < kDelete) {
-      // Printable ASCII: the same in both.
-      out += static_cast<char>(b);
-      ++i;
+      // A run of printable ASCII: the same in both, copied at once.
+      std::size_t end = i + 1;
+      while (end < sjis.size() && at(end) > kControlLast && at(end) < kDelete) {
+        ++end;
+      }
+      out.append(sjis.data() + i, end - i);
+      i = end;
     } else if (b >= kKanaFirst && b <= kKanaLast) {
       // Half-width katakana: one byte, one character.
       AppendKana(out, b);
@@ -86,8 +106,9 @@ std::string ShiftJisDecoder::ToUtf8(std::string_view sjis) {
       out.resize(start + (inLeft / 2) * kUtf8BytesPerPair);
       char* to = out.data() + start;
       std::size_t toLeft = out.size() - start;
-      iconv(Handle(iconv_), nullptr, nullptr, nullptr, nullptr);
-      const std::size_t done = iconv(Handle(iconv_), &in, &inLeft, &to, &toLeft);
+      const iconv_t converter = Handle(Converter());
+      iconv(converter, nullptr, nullptr, nullptr, nullptr);
+      const std::size_t done = iconv(converter, &in, &inLeft, &to, &toLeft);
       out.resize(static_cast<std::size_t>(to - out.data()));
       i = static_cast<std::size_t>(in - sjis.data());
       if (done == static_cast<std::size_t>(-1)) {
@@ -103,7 +124,6 @@ std::string ShiftJisDecoder::ToUtf8(std::string_view sjis) {
       ++i;
     }
   }
-  return out;
 }
 
 }  // namespace zunkaro

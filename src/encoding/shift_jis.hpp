@@ -18,9 +18,13 @@ class ShiftJisDecoder {
   ShiftJisDecoder& operator=(const ShiftJisDecoder&) = delete;
 
   [[nodiscard]] std::string ToUtf8(std::string_view sjis);
+  // The same, appended to `out`.
+  void AppendUtf8(std::string_view sjis, std::string& out);
 
  private:
-  void* iconv_;
+  // The converter, opened when the first double-byte character comes.
+  void* Converter();
+  void* iconv_ = nullptr;
 };
 
 }  // namespace zunkaro

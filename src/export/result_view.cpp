@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/analysis.hpp"
+#include "tally/archive_tally.hpp"
 #include "tally/char_rank.hpp"
 
 namespace zunkaro {
@@ -89,6 +90,32 @@ ResultView ViewOf(const Analysis& analysis, std::string log) {
   for (std::int32_t i = 0; i < analysis.MessageCount; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     view.Messages.push_back(RowOf(*analysis.Messages[slot], slot < lines.size() ? lines[slot] : 0));
+  }
+  return view;
+}
+
+ResultView ViewOf(const ArchiveTally& archive, std::string log) {
+  ResultView view;
+  view.Log = std::move(log);
+  CharRanking ranking;
+  view.Users.reserve(archive.Users().size());
+  for (const UserTally* user : archive.Users()) {
+    view.Users.push_back(UserRow{.Rank = ranking.Next(user->CharCount),
+                                 .UserId = std::string(Field(user->UserId)),
+                                 .Handle = std::string(TrimHandle(Field(user->Handle))),
+                                 .Chars = user->CharCount,
+                                 .Posts = user->PostCount,
+                                 .PostRank = user->PostRank,
+                                 .Average = user->AverageChars,
+                                 .AverageRank = user->AverageRank});
+  }
+  view.SysopDeleted = static_cast<std::int32_t>(archive.SysopDeletedCount);
+  view.Total = Totals{.Users = static_cast<std::int32_t>(archive.Users().size()),
+                      .Chars = archive.CharTotal,
+                      .Posts = static_cast<std::int32_t>(archive.PostTotal),
+                      .Average = archive.PostTotal == 0 ? 0 : archive.CharTotal / archive.PostTotal};
+  if (archive.LongestMessage.CharCount > 0) {
+    view.Longest = RowOf(archive.LongestMessage, 0);
   }
   return view;
 }

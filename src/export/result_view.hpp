@@ -16,6 +16,7 @@
 namespace zunkaro {
 
 class Analysis;
+class ArchiveTally;
 
 struct UserRow {
   std::int32_t Rank = 0;  // by characters, as the report shows it
@@ -68,6 +69,10 @@ struct ResultView {
 // The view of a tallied and ranked analysis of the log named `log`, in the
 // encoding its reading found.
 [[nodiscard]] ResultView ViewOf(const Analysis& analysis, std::string log);
+
+// The view of a ranked archive tally (--merge): the same figures, and no
+// messages, as an archive keeps none. `log` names the archive.
+[[nodiscard]] ResultView ViewOf(const ArchiveTally& archive, std::string log);
 
 // A handle without its trailing fill spaces.
 [[nodiscard]] std::string_view TrimHandle(std::string_view handle) noexcept;

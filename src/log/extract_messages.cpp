@@ -123,11 +123,61 @@ class NoteTaker {
   std::int64_t lastNearMiss_ = 0;
 };
 
-std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingNotes* notes) {
-  messages.Clear();
+namespace {
+
+// Where the records go: the slots of a table, up to its end.
+class TableStore {
+ public:
+  explicit TableStore(MessageTable& messages) : messages_(messages) { messages_.Clear(); }
+  [[nodiscard]] MessageRecord& Next(const LogReader& reader) {
+    if (next_ == kTableSlots) {
+      throw LogError(reader.path(), "more than " + std::to_string(kTableSlots) +
+                                        " messages; a log may hold at most " +
+                                        std::to_string(kTableSlots));
+    }
+    return messages_.Put(next_++);
+  }
+  void Finish() noexcept {}
+  [[nodiscard]] std::size_t Count() const noexcept { return next_; }
+
+ private:
+  MessageTable& messages_;
+  std::size_t next_ = 0;
+};
+
+// Or one record at a time into a sink: a record is handed over when the
+// next one begins or the log ends, as no line can add to it after that.
+class SinkStore {
+ public:
+  explicit SinkStore(MessageSink& sink) noexcept : sink_(sink) {}
+  [[nodiscard]] MessageRecord& Next(const LogReader&) {
+    Finish();
+    record_ = MessageRecord{};
+    pending_ = true;
+    ++count_;
+    return record_;
+  }
+  void Finish() {
+    if (pending_) {
+      sink_.Take(record_);
+      pending_ = false;
+    }
+  }
+  [[nodiscard]] std::int64_t Count() const noexcept { return count_; }
+
+ private:
+  MessageSink& sink_;
+  MessageRecord record_{};
+  bool pending_ = false;
+  std::int64_t count_ = 0;
+};
+
+}  // namespace
+
+template <typename Store>
+static void Extract(LogReader& reader, Store& store, ReadingNotes* notes) {
   NoteTaker note(notes);
   Line line;
-  std::size_t next = 0;            // the slot of the next message
   MessageRecord* open = nullptr;   // the open message, if any
   while (reader.ReadLine(line)) {
     const std::string_view text = line.Text();
@@ -155,12 +205,7 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingN
       case LineKind::lkShortHeader:
       case LineKind::lkLongHeader: {
         // Closes the open message and opens the next, whose date line follows.
-        if (next == kTableSlots) {
-          throw LogError(reader.path(), "more than " + std::to_string(kTableSlots) +
-                                            " messages; a log may hold at most " +
-                                            std::to_string(kTableSlots));
-        }
-        MessageRecord& record = messages.Put(next++);
+        MessageRecord& record = store.Next(reader);
         note.Header(reader.LineNumber());
         ReadHeader(text, kind == LineKind::lkShortHeader ? kShortHeaderLayout : kLongHeaderLayout,
                    record);
@@ -175,7 +220,19 @@ std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingN
     }
   }
   note.End(reader);
-  return static_cast<std::int32_t>(next);
+  store.Finish();
+}
+
+std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages, ReadingNotes* notes) {
+  TableStore store(messages);
+  Extract(reader, store, notes);
+  return static_cast<std::int32_t>(store.Count());
+}
+
+std::int64_t ExtractMessages(LogReader& reader, MessageSink& sink) {
+  SinkStore store(sink);
+  Extract(reader, store, nullptr);
+  return store.Count();
 }
 
 std::int32_t ExtractMessages(const std::filesystem::path& path, MessageTable& messages,

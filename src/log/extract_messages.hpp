@@ -48,4 +48,18 @@ struct ReadingNotes {
 [[nodiscard]] std::int32_t ExtractMessages(LogReader& reader, MessageTable& messages,
                                            ReadingNotes* notes = nullptr);
 
+// Where extraction hands messages over one at a time when no table of them
+// is kept.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  // A finished message: no line after it adds to it. Messages come in file
+  // order.
+  virtual void Take(const MessageRecord& message) = 0;
+};
+
+// Reads the log message by message into `sink`, with no limit on how many
+// there are, and returns how many there were. Throws LogError as above.
+std::int64_t ExtractMessages(LogReader& reader, MessageSink& sink);
+
 }  // namespace zunkaro

@@ -54,7 +54,12 @@ class RecordTable {
   [[nodiscard]] Record* operator[](std::size_t slot) const noexcept { return slots_[slot]; }
 
   // The slots themselves, for reordering the records among them.
-  [[nodiscard]] std::span<Record*, kTableSlots> Slots() noexcept { return slots_; }
+  [[nodiscard]] std::span<Record*, kTableSlots> Slots() noexcept {
+    return std::span<Record*, kTableSlots>(slots_.get(), kTableSlots);
+  }
+  [[nodiscard]] std::span<Record* const, kTableSlots> Slots() const noexcept {
+    return std::span<Record* const, kTableSlots>(slots_.get(), kTableSlots);
+  }
 
  private:
   static_assert(std::is_trivially_destructible_v<Record>);
@@ -78,7 +83,16 @@ class RecordTable {
     return Block(block);
   }
 
-  std::array<Record*, kTableSlots> slots_{};
+  // All null. Taken from calloc, whose large blocks come from the system
+  // already zero, so a slot's page is touched only when a log reaches it.
+  [[nodiscard]] static std::unique_ptr<Record*[], FreeBlock> NewSlots() {
+    void* slots = std::calloc(kTableSlots, sizeof(Record*));
+    if (slots == nullptr) {
+      throw std::bad_alloc();
+    }
+    return std::unique_ptr<Record*[], FreeBlock>(static_cast<Record**>(slots));
+  }
+  std::unique_ptr<Record*[], FreeBlock> slots_ = NewSlots();
   std::vector<Block> blocks_;
   std::size_t made_ = 0;
 };

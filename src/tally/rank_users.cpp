@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace zunkaro {
@@ -93,32 +95,79 @@ void SortPositions(std::span<const std::int64_t> keys, std::vector<std::uint32_t
 
 }  // namespace
 
-// Why this gives the exchange procedure's order. Take the keys of the
-// smallest value v among those at least v ("small" ones; the others "large").
-// Smaller keys never change the order among those of at least v, so that
-// order is the procedure's order on their subsequence alone. In it, a pass i
-// that starts on a large key moves only large keys among large places. A pass
-// that starts on a small key moves it to the first large place after it and
-// a large key into place i: the run of small keys from place i turns round by
-// one, front to back, and joins the small keys behind that large place. So,
-// walking the subsequence, every small key joins the back of a queue, every
-// large key after the first small one turns the queue round by one, and the
-// queue at the end is the order of the keys of value v.
+// The exchange procedure's order, found by "queue simulation per key value"
+// with an order-statistic (Fenwick) tree.
 //
-// The queue is a ring with a cut, its front: joining the back puts a key into
-// the ring just before the cut, and turning moves the cut. Where each key
-// joins is then plain arithmetic on the cut's place in a fixed reading of the
-// ring, and the ring itself follows from those places, read backwards, with
-// a Fenwick tree of the places still free. Each value's keys are placed so,
-// from the largest value down; how many large keys stand between two small
-// ones comes from one sweep over the positions with a Fenwick tree over the
-// values.
+// The exchange procedure runs passes i = 0, 1, ... n-1; pass i compares
+// slot i with every later slot and exchanges when the later key is strictly
+// larger. So pass i walks the chain of strict running maxima that starts at
+// slot i and moves each of its keys one step along the chain: the largest
+// into slot i, every other one into the next chain place. Slot i is final
+// after its pass. The method rests on these claims:
+//
+// (C1) Values apart. For any value v, the order among the keys of at least v
+//      at the end is the procedure's order on the subsequence of those keys
+//      alone: smaller keys never change it. (A chain is increasing, so the
+//      keys of at least v in it are its tail, and the first of them is the
+//      first such key after slot i; moving the chain one step moves that
+//      tail exactly as the pass on the subsequence does.) So each value's
+//      keys can be ordered on their own, and the result is the values from
+//      the largest down, each in its own order.
+// (C2) The queue. Within that subsequence call the keys of value v "small"
+//      and the larger ones "large". Walking it in position order, every small
+//      key joins the back of a queue, and every large key that comes after
+//      the first small key turns the queue round by one (its front goes to
+//      its back). The queue at the end, front first, is the final order of
+//      the keys of value v. (A pass that starts on a large key moves only
+//      large keys; one that starts on the small key at the front moves it to
+//      the first large place after it, behind the small keys before that
+//      place, and a large key into its own slot.)
+// (C3) No turn, no change. When no large key stands after the first small
+//      key, the queue is never turned: the keys of value v keep their
+//      position order.
+// (C4) Turns between joins. The large keys between the k-th and the next
+//      small key are the larger keys before the next one minus those before
+//      the k-th; after the last small key come all the rest. One sweep in
+//      position order with a Fenwick tree over the values (numbered from the
+//      largest) counts, for every position, the larger keys before it.
+// (C5) The ring. A queue that only joins at the back and turns is a ring
+//      with a cut at its front: a join puts the key into the ring just
+//      before the cut (the cut then stands after it), and a turn moves the
+//      cut one place on. So the place where the k-th key joins, counted in
+//      the ring of the k keys before it, and the cut at the end, follow by
+//      plain arithmetic modulo the ring's size.
+// (C6) From joining places to the ring. The last key to join keeps its
+//      joining place; each earlier one, taken backwards, has as many places
+//      before it, not taken by later joiners, as its joining place says.
+//      A Fenwick tree of the free places finds that place in O(log n).
+// (C7) Sorting the values. A stable radix sort on how far each key is below
+//      the largest gives the positions largest key first, equal keys in
+//      position order: the order in which (C2) walks each value's keys.
+// Together: O(n log n) for the sweep and the rings, and O(n) per radix digit.
+//
+// The five-user example, through the three sorts (positions from 0, in the
+// order the step before left):
+// - PostCount, keys ABC 2, DEF 2, GHI 4, JKL 1, MNO 2. Value 4: GHI alone.
+//   Value 2: ABC joins [ABC], DEF joins [ABC DEF], GHI is large and turns
+//   [DEF ABC], JKL is smaller and not seen (C1), MNO joins [DEF ABC MNO].
+//   In ring terms (C5): joining places 0, 0, 0, cuts 0, 0, 1; backwards
+//   (C6) MNO takes place 0, DEF place 1, ABC place 2: ring [MNO DEF ABC],
+//   read from the cut at 1: DEF ABC MNO. Value 1: JKL. So GHI DEF ABC MNO
+//   JKL, ranks 1 2 2 2 5.
+// - AverageChars, keys GHI 120, DEF 120, ABC 150, MNO 150, JKL 300. Value
+//   300: JKL. Value 150: [ABC MNO], JKL turns: [MNO ABC]. Value 120: [GHI
+//   DEF], then ABC, MNO and JKL turn it three times: [DEF GHI]. So JKL MNO
+//   ABC DEF GHI, ranks 1 2 2 4 4.
+// - CharCount, keys JKL 300, MNO 300, ABC 300, DEF 240, GHI 480. Value 480:
+//   GHI. Value 300: [JKL MNO ABC], DEF not seen, GHI turns: [MNO ABC JKL].
+//   Value 240: DEF. So the report's rows: GHI MNO ABC JKL DEF.
 void ExchangeOrder::Find(std::span<const std::int64_t> keys, std::vector<std::uint32_t>& order) {
   const std::size_t n = keys.size();
   order.clear();
   if (n == 0) {
     return;
   }
+  // (C7) positions largest key first, each value's keys in position order.
   SortPositions(keys, sorted_, scratch_);
 
   // Each position's value, numbered from the largest.
@@ -132,16 +181,19 @@ void ExchangeOrder::Find(std::span<const std::int64_t> keys, std::vector<std::ui
   }
   ++groups;
 
-  // For each position, how many keys before it are larger.
-  largerBefore_.assign(n, 0);
+  // (C4) For each position, how many keys before it are larger.
+  largerBefore_.resize(n);
+  std::fill(largerBefore_.begin(), largerBefore_.end(), 0);
   if (groups > 1) {
-    tree_.assign(groups + std::size_t{1}, 0);
+    tree_.resize(groups + std::size_t{1});
+    std::fill(tree_.begin(), tree_.end(), 0);
     for (std::size_t p = 0; p < n; ++p) {
       largerBefore_[p] = CountBelow(tree_, group_[p]);
       Add(tree_, group_[p], 1);
     }
   }
 
+  // (C1) Each value on its own, from the largest down, appended in turn.
   for (std::size_t first = 0; first < n;) {
     std::size_t last = first + 1;
     while (last < n && group_[sorted_[last]] == group_[sorted_[first]]) {
@@ -158,13 +210,14 @@ void ExchangeOrder::PlaceGroup(std::size_t first, std::size_t last,
   // All `first` larger keys; those before the group's first key never turn it.
   const auto larger = static_cast<std::uint32_t>(first);
   if (largerBefore_[sorted_[first]] == larger) {
-    // No larger key after the group's first: the group keeps its order.
+    // (C3) No larger key after the group's first: the group keeps its order.
     order.insert(order.end(), sorted_.begin() + static_cast<std::ptrdiff_t>(first),
                  sorted_.begin() + static_cast<std::ptrdiff_t>(last));
     return;
   }
-  // Where each key joins the ring, in a fixed reading of it, and where the
-  // cut stands at the end: every larger key after it turns the ring.
+  // (C5) Where each key joins the ring, counted in the ring of the keys
+  // before it, and where the cut stands at the end; (C2, C4) the larger keys
+  // between this key and the next (or the end) each turn the ring once.
   insertAt_.resize(m);
   std::size_t cut = 0;
   for (std::size_t k = 0; k < m; ++k) {
@@ -175,8 +228,8 @@ void ExchangeOrder::PlaceGroup(std::size_t first, std::size_t last,
       cut %= k + 1;
     }
   }
-  // The ring from the places, last joiner first: each takes the free place
-  // with as many free places before it as its joining place says.
+  // (C6) The ring from the places, last joiner first: each takes the free
+  // place with as many free places before it as its joining place says.
   ring_.resize(m);
   MarkFirst(tree_, m);
   for (std::size_t k = m; k-- > 0;) {
@@ -184,7 +237,7 @@ void ExchangeOrder::PlaceGroup(std::size_t first, std::size_t last,
     ring_[place] = sorted_[first + k];
     Add(tree_, place, ~std::uint32_t{0});  // minus one
   }
-  // Read the ring from the cut.
+  // (C2, C5) The queue, front first, is the ring read from the cut.
   order.insert(order.end(), ring_.begin() + static_cast<std::ptrdiff_t>(cut), ring_.end());
   order.insert(order.end(), ring_.begin(), ring_.begin() + static_cast<std::ptrdiff_t>(cut));
 }
@@ -210,7 +263,7 @@ void CompetitionRanks(std::size_t n, KeyAt keyAt, SetRank setRank) {
 // Each slot keeps its record and takes the contents of the record that was
 // in slot order[j]: the records are read in memory order afterwards. The
 // permutation is followed cycle by cycle, with one record aside.
-void MoveContents(std::span<UserTally*> slots, std::vector<std::uint32_t>& order) {
+void MoveContents(std::span<UserTally*> slots, std::span<std::uint32_t> order) {
   for (std::size_t start = 0; start < order.size(); ++start) {
     if (order[start] == start) {
       continue;
@@ -248,33 +301,76 @@ void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField ra
       [&](std::size_t j, std::int32_t r) { users[j]->*rank = r; });
 }
 
+// The working memory of the rankings: kept by each thread from one run to
+// the next, so that a run on a log no larger than the last one touches no
+// fresh page.
+//
+// Every element of these arrays is written before it is read, so growing
+// them leaves the new elements unwritten instead of zeroing them first.
+template <typename T>
+struct Unzeroed : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = Unzeroed<U>;
+  };
+  Unzeroed() = default;
+  template <typename U>
+  explicit Unzeroed(const Unzeroed<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;  // default-initialised: left as it is
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+template <typename T>
+using WorkArray = std::vector<T, Unzeroed<T>>;
+
+struct RankingWork {
+  WorkArray<std::int64_t> Posts, Averages, Chars, Keys;
+  WorkArray<std::uint32_t> Order, Composed;
+  std::vector<std::uint32_t> Step;
+  WorkArray<std::int32_t> PostRanks, AverageRanks;
+  ExchangeOrder Exchange;
+};
+
 // The three sorts work on arrays of keys, read from the records once in
 // slot order as the tally left them (the order they were made in), and
 // compose their orders; the records are touched once more at the end.
-void RankUsers(AnalysisState& state) {
-  const auto n = static_cast<std::size_t>(state.UserCount);
-  const std::span<UserTally*> slots = state.Users.Slots().first(n);
-  std::vector<std::int64_t> posts(n);
-  std::vector<std::int64_t> averages(n);
-  std::vector<std::int64_t> chars(n);
+void RankUsers(std::span<UserTally*> slots) {
+  const std::size_t n = slots.size();
+  thread_local RankingWork work;
+  auto& posts = work.Posts;
+  auto& averages = work.Averages;
+  auto& chars = work.Chars;
+  auto& keys = work.Keys;
+  auto& order = work.Order;
+  auto& composed = work.Composed;
+  auto& step = work.Step;
+  auto& postRanks = work.PostRanks;
+  auto& averageRanks = work.AverageRanks;
+  auto& exchange = work.Exchange;
+  for (auto* v : {&posts, &averages, &chars, &keys}) {
+    v->resize(n);
+  }
+  for (auto* v : {&order, &composed}) {
+    v->resize(n);
+  }
+  postRanks.resize(n);
+  averageRanks.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
     posts[i] = slots[i]->PostCount;
     averages[i] = slots[i]->AverageChars;
     chars[i] = slots[i]->CharCount;
   }
-  std::vector<std::int64_t> keys(n);
-  std::vector<std::uint32_t> order(n);
-  std::vector<std::uint32_t> step;
-  std::vector<std::uint32_t> composed(n);
-  std::vector<std::int32_t> postRanks(n);
-  std::vector<std::int32_t> averageRanks(n);
   for (std::size_t i = 0; i < n; ++i) {
     order[i] = static_cast<std::uint32_t>(i);
   }
-  ExchangeOrder exchange;
   // One sort from the order the last one left: order[j] is the slot of the
   // user in place j.
-  const auto sortBy = [&](const std::vector<std::int64_t>& bySlot) {
+  const auto sortBy = [&](const WorkArray<std::int64_t>& bySlot) {
     for (std::size_t j = 0; j < n; ++j) {
       keys[j] = bySlot[order[j]];
     }
@@ -285,7 +381,7 @@ void RankUsers(AnalysisState& state) {
     order.swap(composed);
   };
   // Ranks by the key just sorted by: keys[step[j]] is the key in place j.
-  const auto rankBy = [&](std::vector<std::int32_t>& ranks) {
+  const auto rankBy = [&](WorkArray<std::int32_t>& ranks) {
     CompetitionRanks(
         n, [&](std::size_t j) { return keys[step[j]]; },
         [&](std::size_t j, std::int32_t r) { ranks[order[j]] = r; });
@@ -301,6 +397,10 @@ void RankUsers(AnalysisState& state) {
     slots[i]->AverageRank = averageRanks[i];
   }
   MoveContents(slots, order);
+}
+
+void RankUsers(AnalysisState& state) {
+  RankUsers(state.Users.Slots().first(static_cast<std::size_t>(state.UserCount)));
 }
 
 }  // namespace zunkaro

@@ -63,4 +63,8 @@ void AssignRanks(UserTable& users, std::int32_t count, SortKey key, RankField ra
 // AverageRank, then sorts by CharCount: the order of the report's rows.
 void RankUsers(AnalysisState& state);
 
+// The same over any slots, such as the users of a whole archive, which may
+// be more than a table holds.
+void RankUsers(std::span<UserTally*> slots);
+
 }  // namespace zunkaro

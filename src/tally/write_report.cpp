@@ -47,6 +47,14 @@ constexpr std::string_view kCharacters = "\x95\xb6\x8e\x9a";
 }  // namespace
 
 void WriteReport(const AnalysisState& state, LineList& lines) {
+  const auto slots = std::span<UserTally* const>(state.Users.Slots().data(),
+                                                 static_cast<std::size_t>(state.UserCount));
+  WriteReport(ReportSource{slots, state.SysopDeletedCount, state.PostTotal, state.CharTotal,
+                           &state.LongestMessage},
+              lines);
+}
+
+void WriteReport(const ReportSource& state, LineList& lines) {
   LineFormat line;
   const auto add = [&lines, &line] {
     lines.Add(line.View());
@@ -59,8 +67,8 @@ void WriteReport(const AnalysisState& state, LineList& lines) {
 
   // Users, most characters first: "%3d.  %8s  %-16s    %8ld     %3d(%3d)    %8d(%3d)".
   CharRanking ranking;
-  for (std::int32_t i = 0; i < state.UserCount; ++i) {
-    const UserTally& user = *state.Users[static_cast<std::size_t>(i)];
+  for (const UserTally* const slot : state.Users) {
+    const UserTally& user = *slot;
     line.Number(ranking.Next(user.CharCount), 3).Text(".  ").Right(Field(user.UserId), 8).Text("  ");
     line.Left(Field(user.Handle), 16).Text("    ").Number(user.CharCount, 8).Text("     ");
     line.Number(user.PostCount, 3).Text("(").Number(user.PostRank, 3).Text(")    ");
@@ -79,14 +87,14 @@ void WriteReport(const AnalysisState& state, LineList& lines) {
   // "合計    %3d 人                      %8ld     %3d         %8ld". SYSOP
   // deletions count as posts without characters; nothing posted gives 0.
   const std::int64_t average = state.PostTotal == 0 ? 0 : state.CharTotal / state.PostTotal;
-  line.Text(kTotal).Text("    ").Number(state.UserCount, 3).Text(" ").Text(kPeople);
+  line.Text(kTotal).Text("    ").Number(static_cast<std::int64_t>(state.Users.size()), 3).Text(" ").Text(kPeople);
   line.Text("                      ").Number(state.CharTotal, 8).Text("     ");
   line.Number(state.PostTotal, 3).Text("         ").Number(average, 8);
   add();
   lines.Add(kDoubleRule);
 
   // "最高文字数発言 #%05u %02d/%02d/%02d %02d:%02d %s %16s %6ld 文字"
-  const MessageRecord& m = state.LongestMessage;
+  const MessageRecord& m = *state.LongestMessage;
   line.Text(kLongest).Text(" #").ZeroFilled(static_cast<std::uint32_t>(m.Number), 5).Text(" ");
   line.ZeroFilled(m.Year, 2).Text("/").ZeroFilled(m.Month, 2).Text("/").ZeroFilled(m.Day, 2);
   line.Text(" ").ZeroFilled(m.Hour, 2).Text(":").ZeroFilled(m.Minute, 2).Text(" ");

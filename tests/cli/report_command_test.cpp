@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <memory>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "support/case_name.hpp"
 #include "support/encoded_logs.hpp"
 #include "support/log_builder.hpp"
+#include "support/random_log.hpp"
 
 namespace zunkaro {
 namespace {
@@ -112,6 +114,42 @@ TEST(ReportCommandTest, UnreadableLogNamesFileAndReason) {
   }
 }
 
+// Many logs, some of them failing or empty: N threads give exactly the
+// output, the errors and the status of one, reports and merged report alike.
+TEST(ReportCommandTest, ThreadsGiveTheOutputOfOne) {
+  std::vector<std::unique_ptr<TempFile>> files;
+  std::vector<std::string> logs;
+  for (std::uint32_t seed = 1; seed <= 30; ++seed) {
+    files.push_back(std::make_unique<TempFile>(testing::RandomLog(seed, 10 + 7 * static_cast<int>(seed)),
+                                               "log" + std::to_string(seed) + ".log"));
+    logs.push_back(files.back()->path().string());
+  }
+  const TempFile empty("", "empty.log");
+  logs.insert(logs.begin() + 3, empty.path().string());
+  logs.insert(logs.begin() + 7, (empty.dir() / "missing.log").string());
+  logs.push_back(kWorked);
+  for (const std::vector<std::string>& mode :
+       {std::vector<std::string>{}, {"--merge"}, {"--sjis"}, {"--merge", "--sjis"},
+        {"--messages"}, {"--verbose"}, {"--format=json"}, {"--format=csv"}, {"--format=html"},
+        {"--merge", "--format=json"}, {"--merge", "--format=csv"}, {"--merge", "--format=html"}}) {
+    std::vector<std::string> args = mode;
+    args.push_back("-j1");
+    args.insert(args.end(), logs.begin(), logs.end());
+    const Result one = RunCommand(args);
+    EXPECT_EQ(one.Status, kExitFailure);
+    EXPECT_THAT(one.Err, HasSubstr("missing.log: No such file or directory"));
+    for (const char* jobs : {"-j2", "-j3", "-j8"}) {
+      args[mode.size()] = jobs;
+      for (int run = 0; run < 3; ++run) {
+        const Result many = RunCommand(args);
+        EXPECT_EQ(many.Status, one.Status) << jobs;
+        EXPECT_EQ(many.Out, one.Out) << jobs;
+        EXPECT_EQ(many.Err, one.Err) << jobs;
+      }
+    }
+  }
+}
+
 const std::string kHostile = ZUNKARO_FIXTURES "/hostile-handles.log";
 
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -164,6 +202,47 @@ TEST(ReportCommandTest, FailedLogGivesNothingInAnyFormat) {
       }
     }
   }
+}
+
+// The merged report is the report of the logs concatenated; the window's
+// limits and headings do not apply to it.
+TEST(ReportCommandTest, MergeIsOneReportOfAllTheLogs) {
+  const TempFile both(ReadFileBytes(kWorked) + ReadFileBytes(kSample) + ReadFileBytes(kWorked),
+                      "both.log");
+  const Result merged = RunCommand({"--merge", kWorked, kSample, kWorked});
+  EXPECT_EQ(merged.Status, kExitReport);
+  EXPECT_EQ(merged.Out, RunCommand({both.path().string()}).Out);
+  EXPECT_EQ(merged.Err, "");
+
+  // In every format: the figures of the concatenation, under the names of
+  // the logs merged. (The HTML page's charts by hour and by day need every
+  // message, which a merge does not keep: compared up to them.)
+  const std::string names = kWorked + " + " + kSample + " + " + kWorked;
+  for (const char* format : {"--format=json", "--format=csv", "--format=html"}) {
+    std::string out = RunCommand({"--merge", format, kWorked, kSample, kWorked}).Out;
+    for (std::size_t at = 0; (at = out.find(names, at)) != std::string::npos;) {
+      out.replace(at, names.size(), both.path().string());
+    }
+    std::string expected = RunCommand({format, both.path().string()}).Out;
+    const std::string byHour = "<figcaption>" + testing::Utf8(testing::Sjis("時刻別"));
+    out = out.substr(0, out.find(byHour));
+    expected = expected.substr(0, expected.find(byHour));
+    EXPECT_EQ(out, expected) << format;
+  }
+  EXPECT_EQ(RunCommand({"--merge", "--messages", kWorked}).Status, kExitFailure);
+
+  // A log that cannot be read is named and left out; the others are merged.
+  const Result partly = RunCommand({"--merge", "/nonexistent.log", kWorked});
+  EXPECT_EQ(partly.Status, kExitFailure);
+  EXPECT_EQ(partly.Out, WorkedReportUtf8());
+  EXPECT_EQ(partly.Err, "zunkaro-report: /nonexistent.log: No such file or directory\n");
+
+  // Logs read, but no message in any of them.
+  const TempFile empty("");
+  const Result none = RunCommand({"--merge", empty.path().string(), empty.path().string()});
+  EXPECT_EQ(none.Status, kExitNoMessages);
+  EXPECT_EQ(none.Out, "");
+  EXPECT_EQ(none.Err, "Cannot find messages.\n");
 }
 
 TEST(ReportCommandTest, SjisMessagesAreShiftJisWithCrLf) {
