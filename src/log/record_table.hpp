@@ -86,11 +86,11 @@ class RecordTable {
   // All null. Taken from calloc, whose large blocks come from the system
   // already zero, so a slot's page is touched only when a log reaches it.
   [[nodiscard]] static std::unique_ptr<Record*[], FreeBlock> NewSlots() {
-    void* slots = std::calloc(kTableSlots, sizeof(Record*));
-    if (slots == nullptr) {
+    void* room = std::calloc(kTableSlots, sizeof(Record*));
+    if (room == nullptr) {
       throw std::bad_alloc();
     }
-    return std::unique_ptr<Record*[], FreeBlock>(static_cast<Record**>(slots));
+    return std::unique_ptr<Record*[], FreeBlock>(static_cast<Record**>(room));
   }
   std::unique_ptr<Record*[], FreeBlock> slots_ = NewSlots();
   std::vector<Block> blocks_;
