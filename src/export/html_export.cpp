@@ -120,7 +120,6 @@ constexpr std::string_view kDayCaption =
     "\xE6\x97\xA5\xE5\x88\xA5\xE3\x81\xAE\xE7\x99\xBA\xE8\xA8\x80\xE6\x95\xB0";  // 日別の発言数
 
 constexpr std::size_t kTopPosters = 10;
-constexpr int kHoursPerDay = 24;
 constexpr int kCenturySplit = 70;  // two-digit years from here on are 19xx
 constexpr int kLastTwoDigitYear = 99;
 
@@ -192,11 +191,6 @@ class Page {
   std::string html_;
   ShiftJisDecoder decoder_;
 };
-
-// A message counted in the posts total: ordinary, or deleted by the SYSOP.
-[[nodiscard]] bool CountsAsPost(const MessageRow& m) noexcept {
-  return m.Status != MessageStatus::kPosterDeleted;
-}
 
 void Ranking(Page& page, const ResultView& view) {
   page.Raw("<table class=\"ranking\">\n").Raw(kTableHead).Raw("<tbody>\n");
@@ -301,17 +295,13 @@ void Columns(Page& page, std::string_view caption, const std::vector<std::int64_
 
 void PostsByHour(Page& page, const ResultView& view) {
   // 24 hours, then the unknown bucket for an hour that is none.
-  std::vector<std::int64_t> counts(kHoursPerDay + 1, 0);
-  for (const MessageRow& m : view.Messages) {
-    if (!CountsAsPost(m)) continue;
-    const bool known = m.Hour >= 0 && m.Hour < kHoursPerDay;
-    ++counts[known ? static_cast<std::size_t>(m.Hour) : kHoursPerDay];
-  }
+  const auto& byHour = view.Calendar.ByHour();
+  std::vector<std::int64_t> counts(byHour.begin(), byHour.end());
   const bool anyUnknown = counts.back() > 0;
   if (!anyUnknown) counts.pop_back();
   Columns(
       page, kHourCaption, counts,
-      [](std::size_t i) { return i == kHoursPerDay ? std::string(kUnknown) : std::to_string(i); }, 3,
+      [](std::size_t i) { return i == PostCalendar::kHours ? std::string(kUnknown) : std::to_string(i); }, 3,
       anyUnknown);
 }
 
@@ -326,13 +316,12 @@ void PostsByHour(Page& page, const ResultView& view) {
 void PostsPerDay(Page& page, const ResultView& view) {
   std::map<int, std::int64_t> days;
   std::int64_t unknown = 0;
-  for (const MessageRow& m : view.Messages) {
-    if (!CountsAsPost(m)) continue;
-    const std::optional<int> day = DayNumber(m.Year, m.Month, m.Day);
+  for (const auto& [date, count] : view.Calendar.ByDate()) {
+    const std::optional<int> day = DayNumber(date.Year, date.Month, date.Day);
     if (day) {
-      ++days[*day];
+      days[*day] += count;
     } else {
-      ++unknown;
+      unknown += count;
     }
   }
   // Every day from the first to the last, empty ones included; at most 100

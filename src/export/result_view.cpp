@@ -39,6 +39,25 @@ template <std::size_t N>
                     .Status = StatusOf(m)};
 }
 
+// The users in report order, `count` of them with `user(i)` the i-th, with
+// their rank by characters as the report shows it.
+template <typename UserAt>
+void AddUserRows(ResultView& view, std::size_t count, UserAt user_at) {
+  CharRanking ranking;
+  view.Users.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const UserTally* user = user_at(i);
+    view.Users.push_back(UserRow{.Rank = ranking.Next(user->CharCount),
+                                 .UserId = std::string(Field(user->UserId)),
+                                 .Handle = std::string(TrimHandle(Field(user->Handle))),
+                                 .Chars = user->CharCount,
+                                 .Posts = user->PostCount,
+                                 .PostRank = user->PostRank,
+                                 .Average = user->AverageChars,
+                                 .AverageRank = user->AverageRank});
+  }
+}
+
 }  // namespace
 
 std::string_view StatusName(MessageStatus status) noexcept {
@@ -63,19 +82,8 @@ ResultView ViewOf(const Analysis& analysis, std::string log) {
   view.Log = std::move(log);
   view.LogEncoding = analysis.Input.Found;
 
-  CharRanking ranking;
-  view.Users.reserve(static_cast<std::size_t>(analysis.UserCount));
-  for (std::int32_t i = 0; i < analysis.UserCount; ++i) {
-    const UserTally& user = *analysis.Users[static_cast<std::size_t>(i)];
-    view.Users.push_back(UserRow{.Rank = ranking.Next(user.CharCount),
-                                 .UserId = std::string(Field(user.UserId)),
-                                 .Handle = std::string(TrimHandle(Field(user.Handle))),
-                                 .Chars = user.CharCount,
-                                 .Posts = user.PostCount,
-                                 .PostRank = user.PostRank,
-                                 .Average = user.AverageChars,
-                                 .AverageRank = user.AverageRank});
-  }
+  AddUserRows(view, static_cast<std::size_t>(analysis.UserCount),
+              [&analysis](std::size_t i) -> const UserTally* { return analysis.Users[i]; });
   view.SysopDeleted = analysis.SysopDeletedCount;
   view.Total = Totals{.Users = analysis.UserCount,
                       .Chars = analysis.CharTotal,
@@ -89,7 +97,9 @@ ResultView ViewOf(const Analysis& analysis, std::string log) {
   view.Messages.reserve(static_cast<std::size_t>(analysis.MessageCount));
   for (std::int32_t i = 0; i < analysis.MessageCount; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    view.Messages.push_back(RowOf(*analysis.Messages[slot], slot < lines.size() ? lines[slot] : 0));
+    const MessageRecord& message = *analysis.Messages[slot];
+    view.Messages.push_back(RowOf(message, slot < lines.size() ? lines[slot] : 0));
+    view.Calendar.Add(message);
   }
   return view;
 }
@@ -97,18 +107,8 @@ ResultView ViewOf(const Analysis& analysis, std::string log) {
 ResultView ViewOf(const ArchiveTally& archive, std::string log) {
   ResultView view;
   view.Log = std::move(log);
-  CharRanking ranking;
-  view.Users.reserve(archive.Users().size());
-  for (const UserTally* user : archive.Users()) {
-    view.Users.push_back(UserRow{.Rank = ranking.Next(user->CharCount),
-                                 .UserId = std::string(Field(user->UserId)),
-                                 .Handle = std::string(TrimHandle(Field(user->Handle))),
-                                 .Chars = user->CharCount,
-                                 .Posts = user->PostCount,
-                                 .PostRank = user->PostRank,
-                                 .Average = user->AverageChars,
-                                 .AverageRank = user->AverageRank});
-  }
+  AddUserRows(view, archive.Users().size(),
+              [&archive](std::size_t i) { return archive.Users()[i]; });
   view.SysopDeleted = static_cast<std::int32_t>(archive.SysopDeletedCount);
   view.Total = Totals{.Users = static_cast<std::int32_t>(archive.Users().size()),
                       .Chars = archive.CharTotal,
@@ -117,6 +117,7 @@ ResultView ViewOf(const ArchiveTally& archive, std::string log) {
   if (archive.LongestMessage.CharCount > 0) {
     view.Longest = RowOf(archive.LongestMessage, 0);
   }
+  view.Calendar = archive.Calendar;
   return view;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "encoding/encoding.hpp"
+#include "tally/post_calendar.hpp"
 
 namespace zunkaro {
 
@@ -63,7 +64,8 @@ struct ResultView {
   std::int32_t SysopDeleted = 0;
   Totals Total;
   MessageRow Longest;  // all zeros and empty text when no message had a character
-  std::vector<MessageRow> Messages;  // log order
+  std::vector<MessageRow> Messages;  // log order; none for an archive, which keeps none
+  PostCalendar Calendar;             // when the posts were made
 };
 
 // The view of a tallied and ranked analysis of the log named `log`, in the

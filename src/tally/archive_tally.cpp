@@ -25,6 +25,7 @@ UserTally& ArchiveTally::UserOf(const UserIdText& id) {
 
 void ArchiveTally::Add(const MessageRecord& message) {
   ++messageCount_;
+  Calendar.Add(message);
   CountMessage(message, *this,
                [this](const MessageRecord& m) -> UserTally& { return UserOf(m.UserId); });
 }
@@ -44,6 +45,7 @@ void ArchiveTally::Append(const ArchiveTally& later) {
   PostTotal += later.PostTotal;
   CharTotal += later.CharTotal;
   SysopDeletedCount += later.SysopDeletedCount;
+  Calendar.Append(later.Calendar);
   if (later.LongestMessage.CharCount > LongestMessage.CharCount) {
     // Strictly longer: of equals the earlier, ours, stays.
     LongestMessage = later.LongestMessage;

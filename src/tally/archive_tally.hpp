@@ -10,6 +10,7 @@
 
 #include "log/message_record.hpp"
 #include "tally/line_list.hpp"
+#include "tally/post_calendar.hpp"
 #include "tally/user_index.hpp"
 #include "tally/user_tally.hpp"
 
@@ -51,6 +52,7 @@ class ArchiveTally {
   std::int64_t CharTotal = 0;
   std::int64_t SysopDeletedCount = 0;
   MessageRecord LongestMessage{};
+  PostCalendar Calendar;  // when the posts were made
 
  private:
   [[nodiscard]] UserTally& UserOf(const UserIdText& id);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/analysis.hpp"
+#include "core/archive.hpp"
 #include "export/csv_export.hpp"
 #include "export/html_export.hpp"
 #include "export/json_export.hpp"
@@ -48,6 +49,26 @@ TEST_P(ViewEncodingTest, TellsTheEncodingFound) {
 
 INSTANTIATE_TEST_SUITE_P(Routes, ViewEncodingTest, ::testing::ValuesIn(testing::Routes()),
                          testing::CaseName{});
+
+// An archive keeps no message, yet its charts are those of its logs
+// concatenated: the posts by hour and by date are counted as they are read.
+TEST(ResultViewTest, ArchiveCalendarIsThatOfItsLogsConcatenated) {
+  const std::string sample = ZUNKARO_SAMPLES "/sample.log";
+  std::string whole;
+  ArchiveTally archive;
+  for (const std::string& log : {sample, kHostile, kWorked, sample}) {
+    whole += testing::ReadFileBytes(log);
+    archive.Append(TallyArchiveLog(log));
+  }
+  archive.Rank();
+  const testing::TempFile concatenated(whole);
+  const ResultView merged = ViewOf(archive, "archive");
+  const ResultView one = ViewOfLog(concatenated.path().string());
+  EXPECT_EQ(merged.Calendar.ByHour(), one.Calendar.ByHour());
+  EXPECT_EQ(merged.Calendar.ByDate(), one.Calendar.ByDate());
+  EXPECT_GT(merged.Calendar.ByHour().back(), 0);  // the hostile log's hours of -9 and 99
+  EXPECT_THAT(HtmlPage({&merged, 1}), HasSubstr("<rect"));
+}
 
 TEST(ResultViewTest, WorkedExampleHasTheReportsFiguresAndRanks) {
   const ResultView view = ViewOfLog(kWorked);
