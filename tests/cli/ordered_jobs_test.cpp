@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/progress.hpp"
+#include "support/log_builder.hpp"
 
 namespace zunkaro {
 namespace {
@@ -74,16 +75,6 @@ TEST(OrderedJobsTest, StopsWhenTheTakerRefusesAndRethrowsInTurn) {
   }
 }
 
-std::string Drain(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[256];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return text;
-}
-
 // Drawn in place, each line over the last, and cleared at the end; never
 // when not shown, and never before its delay.
 TEST(ProgressTest, RedrawsInPlaceAndClearsAtTheEnd) {
@@ -98,7 +89,7 @@ TEST(ProgressTest, RedrawsInPlaceAndClearsAtTheEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     progress.Draw();
   }
-  const std::string text = Drain(err);
+  const std::string text = testing::Drain(err);
   EXPECT_EQ(text.rfind("\rzunkaro-report: 1/3 logs, 2.5 MB, ", 0), 0U) << text;
   EXPECT_NE(text.find("\rzunkaro-report: 3/3 logs, 3.0 MB, "), std::string::npos) << text;
   EXPECT_EQ(text.find("logs", text.find("logs") + 1), text.rfind("logs")) << "drawn twice";
@@ -115,7 +106,7 @@ TEST(ProgressTest, RedrawsInPlaceAndClearsAtTheEnd) {
       progress.LogDone(1);
       progress.Draw();
     }
-    EXPECT_EQ(Drain(quiet), "");
+    EXPECT_EQ(testing::Drain(quiet), "");
   }
 }
 

@@ -28,23 +28,13 @@ struct Result {
   std::string Err;
 };
 
-std::string Drain(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return text;
-}
-
 Result RunCommand(const std::vector<std::string>& args) {
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   const int status = RunReportCommand(argv, out, err);
-  return {status, Drain(out), Drain(err)};
+  return {status, testing::Drain(out), testing::Drain(err)};
 }
 
 const std::string kWorked = ZUNKARO_FIXTURES "/worked-example.log";

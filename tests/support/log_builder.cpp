@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <stdlib.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -160,6 +161,16 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
+}
+
+std::string Drain(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  std::array<char, 4096> buffer{};
+  std::size_t n = 0;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) text.append(buffer.data(), n);
+  std::fclose(file);
+  return text;
 }
 
 }  // namespace zunkaro::testing

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -84,5 +85,8 @@ class TempFile {
 };
 
 [[nodiscard]] std::string ReadFileBytes(const std::filesystem::path& path);
+
+// Everything written to a temporary stream, from its start; closes it.
+[[nodiscard]] std::string Drain(std::FILE* file);
 
 }  // namespace zunkaro::testing
