@@ -11,10 +11,7 @@
 namespace zunkaro {
 namespace {
 
-constexpr char kNul = '\0';
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-constexpr char kEndOfFile = '\x1a';
+using namespace line_bytes;
 
 constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 constexpr unsigned kBitsPerByte = 8;

@@ -11,6 +11,15 @@
 
 namespace zunkaro {
 
+// The bytes that end or break a plain line, named once for the search and
+// the reader.
+namespace line_bytes {
+inline constexpr char kNul = '\0';
+inline constexpr char kCarriageReturn = '\r';
+inline constexpr char kLineFeed = '\n';
+inline constexpr char kEndOfFile = '\x1a';  // ends the log
+}  // namespace line_bytes
+
 // The fast forms read whole blocks and may look this many bytes past
 // `limit`: the buffer must hold them (their values do not matter).
 inline constexpr std::size_t kLineScanOverread = 16;

@@ -11,10 +11,7 @@
 namespace zunkaro {
 namespace {
 
-constexpr char kNul = '\0';
-constexpr char kCarriageReturn = '\r';
-constexpr char kLineFeed = '\n';
-constexpr char kEndOfFile = '\x1a';
+using namespace line_bytes;
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 17;
 // The scan reads whole blocks and may look past what the buffer holds.
